@@ -1,0 +1,76 @@
+// ChessPlayer: the search controller. It owns the game board, the game record,
+// the hash tables and the pool of search threads, and holds the engine settings.
+#pragma once
+
+#include "board/board.h"
+#include "engine/clock.h"
+#include "search/search_interface.h"
+
+struct TranspositionTable;
+struct PawnHashTable;
+struct PerftHash;
+struct TablebaseState;
+struct Book;
+class SearchThread;
+
+struct ThreadPool {
+    SearchThread** items = nullptr;
+    u32 count = 0;
+};
+
+class ChessPlayer : public SearchInterface {
+public:
+    ChessPlayer();
+    ~ChessPlayer();
+    ChessPlayer(const ChessPlayer&) = delete;
+    ChessPlayer& operator=(const ChessPlayer&) = delete;
+
+    // ---- SearchInterface (thinking output and time-out test)
+    bool isTimeout(Searcher& searcher) override;
+    void printThinking(Searcher& searcher, i32 depth, Score score, const PvLine& pv) override;
+    void printSearchStatistics(Searcher& searcher) override;
+
+    // ---- controller and thread pool
+    void prepareSearch(bool clearHash);
+    void setNumberOfCores(u32 requested);
+    void stopSearch();
+    void startSearch();       // wakes every thread of the pool
+    bool isSearchBusy() const;  // any pool thread not idle
+
+    // ---- game-level moves
+    void generateLegalMoves(MoveList& list, bool& inCheck);
+    bool parseMove(const char* text, Move& move);
+    bool randomLegalMove(Move& move);
+    bool claimsDraw(Move move);
+    bool checkGameEnd();
+
+    Clock* clock = nullptr;
+    Board* board = nullptr;
+    u32 plyCount = 0;
+    Move gameMoves[HISTORY_SIZE] = {};
+    UndoRecord gameUndo[HISTORY_SIZE];
+
+    TranspositionTable* transpositionTable = nullptr;
+    u32 ttHashSizeMBInUse = 0;
+    u32 ttHashSizeMB = 256;
+    PerftHash* perftHash = nullptr;
+    u32 perftHashSizeMB = 64;
+    PawnHashTable* pawnHashTable = nullptr;
+    u32 pawnHashSizeMBInUse = 0;
+    u32 pawnHashSizeMB = 32;
+    TablebaseState* tablebaseState = nullptr;
+    u32 gtbCacheSizeMB = 16;
+    char gtbPath[256] = "C:/gtb";
+    u8 bookEnabled = 1;
+    u8 outOfBook = 0;
+    Book* book = nullptr;
+    char bookFilePath[256] = "book.bin";
+    Move ponderMove = 0;
+    u8 randomMoveMode = 0;
+    u8 postThinking = 1;
+    u32 maxCores = 1;
+    u32 numberOfCores = 1;
+    u32 threadCount = 0;
+    EngineInterface* engineInterface = nullptr;
+    ThreadPool* threadPool = nullptr;
+};
