@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <thread>
 
+#include "engine/book.h"
 #include "eval/eval_tables.h"
 #include "search/threads.h"
 #include "search/transposition_table.h"
@@ -52,6 +53,8 @@ ChessPlayer::ChessPlayer() {
 ChessPlayer::~ChessPlayer() {
     stopSearch();
     destroyThreadPool();
+    delete book;
+    book = nullptr;
     delete transpositionTable;
     transpositionTable = nullptr;
     delete board;

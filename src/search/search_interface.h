@@ -7,19 +7,19 @@
 struct Searcher;
 
 class SearchInterface {
-   public:
+public:
     virtual bool isTimeout(Searcher& searcher) = 0;
     virtual void printThinking(Searcher& searcher, i32 depth, Score score, const PvLine& pv) = 0;
     virtual void printSearchStatistics(Searcher& searcher) = 0;
 
-   protected:
+protected:
     ~SearchInterface() = default;
 };
 
 class EngineInterface {
-   public:
+public:
     virtual void makeEngineMove(Move move) = 0;
 
-   protected:
+protected:
     ~EngineInterface() = default;
 };

@@ -22,7 +22,7 @@ using WorkFunction = void (*)(u32 index, void* userData);
 void searchThreadWork(u32 index, void* userData);
 
 class Thread {
-   public:
+public:
     virtual ~Thread() = default;
     virtual void run() = 0;
 };
@@ -31,7 +31,7 @@ class Thread {
 void threadEntry(Thread* thread);
 
 class WorkerThread : public Thread {
-   public:
+public:
     WorkerThread(WorkFunction function, void* userData, u32 index);
     ~WorkerThread() override;
     WorkerThread(const WorkerThread&) = delete;
@@ -63,7 +63,7 @@ class WorkerThread : public Thread {
 };
 
 class SearchThread : public WorkerThread {
-   public:
+public:
     SearchThread(WorkFunction function, void* userData, u32 index)
         : WorkerThread(function, userData, index) {}
 
