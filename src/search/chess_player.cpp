@@ -165,7 +165,11 @@ void ChessPlayer::stopSearch() {
 
 void ChessPlayer::startSearch() {
     if (threadPool == nullptr) return;
-    for (u32 i = 0; i < threadPool->count; i++) {
+    // Thread 0 ends the search of the others when its own ends, so it is woken
+    // last: every other thread is busy by then and gets its stop. (Woken first,
+    // a quick thread 0 could finish before a later thread started, and that
+    // thread would search on with nobody to stop it.)
+    for (u32 i = threadPool->count; i-- > 0;) {
         SearchThread* t = threadPool->items[i];
         // Cleared here, before the wake-up, never by the thread: a stop sent
         // right after this cannot be undone by the starting search.

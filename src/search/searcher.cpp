@@ -239,7 +239,7 @@ Score Searcher::searchNullMove(Score beta, i32 ply, i32 depth) {
     constexpr Color Them = ~Us;
     UndoRecord undo;
     board.makeNullMove(undo);
-    i32 n = depth - 4 - std::min(depth / 4, 3);
+    i32 n = nullMoveDepth(depth);
     PvLine scratch;
     scratch.length = 0;
     Score s = n > 0 ? -searchNode<Them>(-beta, -beta + 1, ply + 1, n, scratch)
@@ -336,3 +336,7 @@ template bool Searcher::isPlayable<WHITE>(Move);
 template bool Searcher::isPlayable<BLACK>(Move);
 template bool isQuietMove<WHITE>(const Board&, Move);
 template bool isQuietMove<BLACK>(const Board&, Move);
+template bool Searcher::nullMoveAllowed<WHITE>(i32) const;
+template bool Searcher::nullMoveAllowed<BLACK>(i32) const;
+template Score Searcher::searchNullMove<WHITE>(Score, i32, i32);
+template Score Searcher::searchNullMove<BLACK>(Score, i32, i32);

@@ -31,6 +31,10 @@ inline void bump(SearchCounter& c) {
 constexpr Score RAZOR_MARGIN[4] = {0, 232, 264, 296};
 constexpr Score REVERSE_FUTILITY_MARGIN[6] = {0, 80, 160, 240, 320, 400};
 
+// Depth of the search after a null move at `depth`; 0 or less means the
+// quiescence search.
+constexpr i32 nullMoveDepth(i32 depth) { return depth - 4 - (depth / 4 < 3 ? depth / 4 : 3); }
+
 // Mate-distance bounds of a node: lo = ply - 32000 (0 when the opponent has only
 // its king), hi = 31999 - ply (0 when the side to move has only its king).
 void mateDistanceBounds(const Board& board, i32 ply, Score& lo, Score& hi);
