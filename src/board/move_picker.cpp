@@ -306,7 +306,9 @@ bool isPossiblePawnMove(const Board& b, Move m) {
         case MOVE_PROMOTION:
             return lastRank && (push || capture);
         case MOVE_EN_PASSANT: {
-            if (to != b.epSquare || (occ & toBit) || !(pawnAttacks[Us][from] & toBit)) return false;
+            if (moveExtra(m) != 0 || to != b.epSquare || (occ & toBit) ||
+                !(pawnAttacks[Us][from] & toBit))
+                return false;
             const int victim = int(to) - forward<Us>();
             return b.pieceKinds[victim] == PAWN && b.pieceColors[victim] == ~Us;
         }

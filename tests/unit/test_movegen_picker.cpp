@@ -61,7 +61,9 @@ TEST(MovePicker, OrderedPutsGoodCapturesFirstAndKeepsListOrderAmongEquals) {
     bool seenBelow = false;
     for (Move m : moves) {
         if (valueOf[m] < 1000) seenBelow = true;
-        if (seenBelow) EXPECT_LT(valueOf[m], 1000) << moveText(m);
+        if (seenBelow) {
+            EXPECT_LT(valueOf[m], 1000) << moveText(m);
+        }
     }
 }
 
@@ -73,7 +75,8 @@ TEST(MovePicker, EqualValuesComeOutInListOrder) {
     b->genAllMoves<WHITE>(p.checkInfo(), p.moveList);
     const std::vector<Move> listed = moveWords(p.moveList);
     for (u32 i = 0; i < p.moveList.count; ++i) p.moveList.setValue(i, 7);
-    p.stageStarted = 1;  // the list stage with the list in place
+    p.stageIndex = 2;  // the list stage, already started with the list in place
+    p.stageStarted = 1;
     std::vector<Move> out;
     while (Move m = p.next<WHITE, true>()) out.push_back(m);
     EXPECT_EQ(out, listed);
@@ -91,7 +94,9 @@ TEST(MovePicker, StoredMovesAreHandedOutOnce) {
         const std::vector<Move> out = drain(p, true);
         EXPECT_EQ(out.size(), 48u);
         EXPECT_EQ(out[0], pv);
-        if (hashMove != pv) EXPECT_EQ(out[1], hash);
+        if (hashMove != pv) {
+            EXPECT_EQ(out[1], hash);
+        }
         EXPECT_EQ(std::count(out.begin(), out.end(), pv), 1);
         EXPECT_EQ(std::count(out.begin(), out.end(), hash), 1);
     }
@@ -100,9 +105,9 @@ TEST(MovePicker, StoredMovesAreHandedOutOnce) {
 TEST(MovePicker, ImpossibleHashMoveIsReportedAndNotHandedOut) {
     auto b = boardFromFen("4k3/1P6/8/8/8/8/8/4K3 w - - 0 1");
     const Move impossible[] = {
-        makeMoveWord(60, 52),  // a Black king move while White is to move
-        makeMoveWord(4, 4),    // from equals to
-        makeMoveWord(49, 57),  // pawn onto the last rank without promotion
+        makeMoveWord(60, 52),                 // a Black king move while White is to move
+        makeMoveWord(4, 4),                   // from equals to
+        makeMoveWord(49, 57),                 // pawn onto the last rank without promotion
         makeMoveWord(4, 12, MOVE_NORMAL, 2),  // flag bits that no normal move has
     };
     CheckerList none{};
@@ -165,11 +170,11 @@ TEST(MoveOrdering, ValuesOfTheExamples) {
         const char* move;
         int value;
     } cases[] = {
-        {"4k3/8/8/3p4/4P3/8/8/4K3 w - - 0 1", "e4d5", 1063},   // pawn takes pawn
-        {"4k3/8/8/3pP3/8/8/8/4K3 w - d6 0 1", "e5d6", 1063},   // en passant
-        {"7k/4P3/8/8/8/8/8/4K3 w - - 0 1", "e7e8q", 1031},     // queen promotion
-        {"7k/4P3/8/8/8/8/8/4K3 w - - 0 1", "e7e8n", 1015},     // knight promotion
-        {"4k3/8/2p5/3p4/8/8/8/3QK3 w - - 0 1", "d1d5", 10},    // losing queen takes pawn
+        {"4k3/8/8/3p4/4P3/8/8/4K3 w - - 0 1", "e4d5", 1063},  // pawn takes pawn
+        {"4k3/8/8/3pP3/8/8/8/4K3 w - d6 0 1", "e5d6", 1063},  // en passant
+        {"7k/4P3/8/8/8/8/8/4K3 w - - 0 1", "e7e8q", 1031},    // queen promotion
+        {"7k/4P3/8/8/8/8/8/4K3 w - - 0 1", "e7e8n", 1015},    // knight promotion
+        {"4k3/8/2p5/3p4/8/8/8/3QK3 w - - 0 1", "d1d5", 10},   // losing queen takes pawn
     };
     for (const Case& c : cases) {
         auto b = boardFromFen(c.fen);
@@ -225,8 +230,9 @@ TEST(MoveOrdering, LosingCaptureRule) {
         {"3rk3/8/8/3r4/8/8/8/3QK3 w - - 0 1", "d1d5", false, 600},    // queen takes rook, rook
         {"3qk3/8/8/3q4/8/8/8/3QK3 w - - 0 1", "d1d5", false, 1125},   // queen takes queen
         {"4k3/8/2q5/3p4/8/8/8/3QK3 w - - 0 1", "d1d5", false, 125},   // queens do not guard here
-        {"4k3/8/2p5/3p4/4K3/8/8/8 w - - 0 1", "e4d5", false, 125},    // a king never loses (illegal here)
-        {"7k/4P3/8/8/8/8/8/4K3 w - - 0 1", "e7e8q", false, 1000},     // promotion
+        {"4k3/8/2p5/3p4/4K3/8/8/8 w - - 0 1", "e4d5", false,
+         125},  // a king never loses (illegal here)
+        {"7k/4P3/8/8/8/8/8/4K3 w - - 0 1", "e7e8q", false, 1000},  // promotion
         // Black's twin: a rook taking a pawn guarded by a White knight.
         {"3rk3/8/8/8/3P4/8/4N3/4K3 b - - 0 1", "d8d4", true, 125},
     };
