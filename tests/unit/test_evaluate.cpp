@@ -1,9 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cctype>
 #include <memory>
 #include <sstream>
 #include <string>
+#include <thread>
+#include <vector>
 
 #include "epd_reader.h"
 #include "eval/eval_tables.h"
@@ -362,4 +365,43 @@ TEST_F(Eval, MirrorAndConsistencyOverTestPositions) {
         }
     }
     EXPECT_GT(checked, 1000);
+}
+
+// Threads sharing one small pawn hash (so entries are overwritten while others
+// read them) score every position as a lone thread does.
+TEST(EvalThreads, SharedPawnHashGivesTheSameScores) {
+    std::vector<std::string> fens;
+    for (const EpdLine& line : readEpdFile(testDataPath("epd/wac.epd"))) {
+        std::istringstream fields(line.fen);
+        std::string placement, side, castling, ep;
+        fields >> placement >> side >> castling >> ep;
+        fens.push_back(placement + " " + side + " " + castling + " " + ep + " 0 1");
+    }
+    constexpr int THREADS = 4;
+    std::vector<std::unique_ptr<Board>> boards[THREADS];
+    std::vector<Score> expected;
+    for (const std::string& fen : fens) {
+        Board b;
+        if (!b.setFEN(fen.c_str())) continue;
+        expected.push_back(evaluate(b, nullptr, -MATE_SCORE, MATE_SCORE));
+        for (auto& list : boards) list.push_back(std::make_unique<Board>(b));
+    }
+    ASSERT_GT(expected.size(), 200u);
+    std::unique_ptr<PawnHashTable> shared(PawnHashTable::create(1));
+    shared->mask = 63;  // 64 entries: constant replacement between threads
+    std::atomic<int> mismatches{0};
+    std::vector<std::thread> threads;
+    for (int t = 0; t < THREADS; ++t)
+        threads.emplace_back([&, t] {
+            for (int round = 0; round < 20; ++round)
+                for (size_t i = 0; i < expected.size(); ++i) {
+                    const size_t k = (i * (t + 1) + round) % expected.size();
+                    if (evaluate(*boards[t][k], shared.get(), -MATE_SCORE, MATE_SCORE) !=
+                        expected[k])
+                        ++mismatches;
+                }
+        });
+    for (auto& th : threads) th.join();
+    EXPECT_EQ(mismatches.load(), 0);
+    EXPECT_GT(shared->pawnHashHits.load(), 0u);
 }
