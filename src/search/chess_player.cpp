@@ -56,6 +56,7 @@ ChessPlayer::~ChessPlayer() {
     destroyThreadPool();
     delete book;
     book = nullptr;
+    releasePerftHash();
     delete transpositionTable;
     transpositionTable = nullptr;
     delete pawnHashTable;

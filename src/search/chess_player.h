@@ -5,6 +5,7 @@
 #include "board/board.h"
 #include "engine/clock.h"
 #include "search/search_interface.h"
+#include "search/search_output.h"
 
 struct TranspositionTable;
 struct PawnHashTable;
@@ -29,6 +30,10 @@ public:
     bool isTimeout(Searcher& searcher) override;
     void printThinking(Searcher& searcher, i32 depth, Score score, const PvLine& pv) override;
     void printSearchStatistics(Searcher& searcher) override;
+    void printSearchCounters();   // the statistics block, whatever postThinking says
+    u64 totalNodes() const;       // nodes of every pool thread, read without a lock
+    SearchStatistics statistics;  // the counters as last printed
+    u64 lastTimeCheckNodes = 0;   // pool nodes at thread 0's last reading of the clock
 
     // ---- controller and thread pool
     void prepareSearch(bool clearHash);
@@ -48,6 +53,11 @@ public:
     bool randomLegalMove(Move& move);
     bool claimsDraw(Move move);
     bool checkGameEnd();
+
+    // ---- perft hash (engine/cmd_perft.cpp): made at the first use, cleared
+    // at every later one; freed by the destructor through releasePerftHash.
+    bool preparePerftHash();
+    void releasePerftHash();
 
     Clock* clock = nullptr;
     Board* board = nullptr;
