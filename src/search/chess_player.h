@@ -54,6 +54,11 @@ public:
     bool claimsDraw(Move move);
     bool checkGameEnd();
 
+    // ---- perft hash (engine/cmd_perft.cpp): made at the first use, cleared
+    // at every later one; freed by the destructor through releasePerftHash.
+    bool preparePerftHash();
+    void releasePerftHash();
+
     Clock* clock = nullptr;
     Board* board = nullptr;
     u32 plyCount = 0;
