@@ -1,27 +1,9 @@
-// The "perft" and "divide" commands and the preparation of the perft hash.
+// The "perft" and "divide" commands.
 #include <cstdio>
 #include <cstdlib>
 
 #include "board/perft.h"
 #include "engine/wbengine.h"
-
-bool ChessPlayer::preparePerftHash() {
-    if (perftHash) {
-        perftHash->clear();
-        return true;
-    }
-    perftHash = createPerftHash(perftHashSizeMB);
-    if (!perftHash) return false;
-    std::printf("# new size of %s: %llu MB\n", "Perft hash",
-                static_cast<unsigned long long>(u64(perftHash->entryCount) * 16 / 1048576));
-    std::fflush(stdout);
-    return true;
-}
-
-void ChessPlayer::releasePerftHash() {
-    destroyPerftHash(perftHash);
-    perftHash = nullptr;
-}
 
 namespace {
 
