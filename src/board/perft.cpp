@@ -160,8 +160,10 @@ u64 divideRoot(u64& nodes, Board& board, MovePicker& picker, PerftHash* hash, in
 
 template <Color Us>
 u64 perft(u64& nodes, Board& board, PerftHash* hash, int depth) {
+    // The side to move is not in check here (the caller knows it from the
+    // given checks), so the all-moves picker needs no attack test of its own.
     MovePicker picker;
-    picker.initLegal(&board, NO_MOVE);
+    picker.init(PICK_ALL_LEGAL, &board, CheckerList{}, NO_MOVE);
     return perftNode<Us>(nodes, board, picker, hash, depth);
 }
 
