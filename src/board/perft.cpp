@@ -217,6 +217,20 @@ u64 countLeaves(Board& board, PerftHash* hash, int depth, bool printDivide, u64&
                                      : countFor<BLACK>(board, hash, depth, printDivide, nodes);
 }
 
+void printPerftReport(bool divide, u64 leaves, u64 nodes, i64 centiseconds, double hashUse) {
+    const u64 t = centiseconds > 0 ? u64(centiseconds) : 0;
+    const u64 speed = t > 0 ? nodes * 100 / t : 0;
+    const char* prefix = divide ? "" : "# ";
+    std::printf("%sTotal leaves: %llu\n", prefix, static_cast<unsigned long long>(leaves));
+    std::printf("%sTotal nodes:  %llu\n", prefix, static_cast<unsigned long long>(nodes));
+    std::printf("%sTime elapsed: %llu.%02llu s\n", prefix, static_cast<unsigned long long>(t / 100),
+                static_cast<unsigned long long>(t % 100));
+    std::printf("%sNodes/second: %llu\n", prefix, static_cast<unsigned long long>(speed));
+    // The hash use prints as a default-formatted double (six significant digits).
+    std::printf("# perftHashFull%%:  %g\n", hashUse);
+    std::fflush(stdout);
+}
+
 #define TALUN_INSTANTIATE_PERFT(C)                                                   \
     template u64 perft<C>(u64&, Board&, PerftHash*, int);                            \
     template u64 perftInCheck<C>(u64&, Board&, const CheckerList&, PerftHash*, int); \

@@ -24,18 +24,9 @@ bool runPerftCommand(WBEngine& engine, const Args& a, bool printDivide) {
     const u64 leaves =
         countLeaves(*engine.player.board, engine.player.perftHash, depth, printDivide, nodes);
     clock.stop();
-    i64 t = clock.elapsed - clock.elapsedAtSearchStart;
-    if (t < 0) t = 0;
-    const u64 speed = t > 0 ? nodes * 100 / u64(t) : 0;
+    const i64 t = clock.elapsed - clock.elapsedAtSearchStart;
     const double hashUse = engine.player.perftHash ? engine.player.perftHash->usagePercent() : 0.0;
-    const char* prefix = printDivide ? "" : "# ";
-    std::printf("%sTotal leaves: %llu\n", prefix, static_cast<unsigned long long>(leaves));
-    std::printf("%sTotal nodes:  %llu\n", prefix, static_cast<unsigned long long>(nodes));
-    std::printf("%sTime elapsed: %lld.%02lld s\n", prefix, static_cast<long long>(t / 100),
-                static_cast<long long>(t % 100));
-    std::printf("%sNodes/second: %llu\n", prefix, static_cast<unsigned long long>(speed));
-    std::printf("# perftHashFull%%:  %g\n", hashUse);
-    std::fflush(stdout);
+    printPerftReport(printDivide, leaves, nodes, t, hashUse);
     return true;
 }
 
