@@ -54,7 +54,7 @@ public:
     bool claimsDraw(Move move);
     bool checkGameEnd();
 
-    // ---- perft hash (engine/cmd_perft.cpp): made at the first use, cleared
+    // ---- perft hash (search/player_perft.cpp): made at the first use, cleared
     // at every later one; freed by the destructor through releasePerftHash.
     bool preparePerftHash();
     void releasePerftHash();
