@@ -36,8 +36,13 @@ class ChessPlayer : public SearchInterface {
     void prepareSearch(bool clearHash);
     void setNumberOfCores(u32 requested);
     void stopSearch();
-    void startSearch();         // wakes every thread of the pool
-    bool isSearchBusy() const;  // any pool thread not idle
+    void startSearch();                           // wakes every thread of the pool
+    bool isSearchBusy() const;                    // any pool thread not idle
+    SearchThread* searchThread(u32 index) const;  // null when out of the pool
+    void prepareTranspositionTable(bool clearHash);
+    void preparePawnHashTable(bool clearHash);
+    void buildThreadPool();
+    void destroyThreadPool();  // ends, joins and deletes every pool thread
 
     // ---- game-level moves
     void generateLegalMoves(MoveList& list, bool& inCheck);

@@ -1,0 +1,161 @@
+// ChessPlayer as search controller: the hash tables, the thread pool, starting
+// and stopping searches, and the tear-down.
+#include "search/chess_player.h"
+
+#include <cstdio>
+#include <thread>
+
+#include "engine/book.h"
+#include "eval/eval_tables.h"
+#include "search/threads.h"
+#include "search/transposition_table.h"
+
+namespace {
+
+constexpr const char* START_FEN = "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1";
+constexpr u32 TT_ENTRY_BYTES = 16;
+
+u32 megabytesOf(u64 entries, u32 entryBytes) {
+    return u32(entries * entryBytes >> 20);
+}
+
+void printNewSize(const char* name, u32 megabytes) {
+    std::printf("# new size of %s: %u MB\n", name, megabytes);
+    std::fflush(stdout);
+}
+
+// Allocates `table` for `sizeMB`, halving the size until the memory can be had.
+// Returns the size in MB that is in use afterwards (0 when nothing could be had).
+u32 allocateTranspositionTable(TranspositionTable& table, u32 sizeMB) {
+    u32 count = entryCountForSize(sizeMB, TT_ENTRY_BYTES);
+    for (;;) {
+        if (table.allocate(count)) break;
+        std::printf("# could not allocate %u MB for the TT hash\n",
+                    megabytesOf(count, TT_ENTRY_BYTES));
+        std::fflush(stdout);
+        if (count <= entryCountForSize(1, TT_ENTRY_BYTES)) return 0;
+        count /= 2;
+    }
+    u32 megabytes = megabytesOf(count, TT_ENTRY_BYTES);
+    printNewSize("TT hash", megabytes);
+    return megabytes;
+}
+
+}  // namespace
+
+ChessPlayer::ChessPlayer() {
+    u32 processors = std::thread::hardware_concurrency();
+    // A library that cannot tell the processor count still leaves one search thread.
+    maxCores = processors == 0 ? 1 : processors;
+    for (UndoRecord& u : gameUndo) u = clearedUndo();
+}
+
+ChessPlayer::~ChessPlayer() {
+    stopSearch();
+    destroyThreadPool();
+    delete book;
+    book = nullptr;
+    delete transpositionTable;
+    transpositionTable = nullptr;
+    delete board;
+    board = nullptr;
+}
+
+void ChessPlayer::setNumberOfCores(u32 requested) {
+    numberOfCores = requested < maxCores ? requested : maxCores;
+    if (numberOfCores == 0) numberOfCores = 1;
+    std::printf("# will now use %u cores (requested=%u, current=%u, max=%u)\n", numberOfCores,
+                requested, threadCount, maxCores);
+    std::fflush(stdout);
+}
+
+void ChessPlayer::prepareSearch(bool clearHash) {
+    prepareTranspositionTable(clearHash);
+    preparePawnHashTable(clearHash);
+    bool rebuild = clearHash || threadPool == nullptr;
+    if (numberOfCores != threadCount) {
+        threadCount = numberOfCores;
+        rebuild = true;
+    }
+    if (rebuild) buildThreadPool();
+}
+
+void ChessPlayer::prepareTranspositionTable(bool clearHash) {
+    bool create = clearHash || transpositionTable == nullptr;
+    if (!create && ttHashSizeMB == ttHashSizeMBInUse) return;
+    if (transpositionTable == nullptr) transpositionTable = new TranspositionTable;
+    u32 inUse = allocateTranspositionTable(*transpositionTable, ttHashSizeMB);
+    ttHashSizeMBInUse = inUse;
+    // Whatever could be had is what is asked for from now on, so a failed size
+    // is not tried again before every search.
+    ttHashSizeMB = inUse;
+}
+
+void ChessPlayer::preparePawnHashTable(bool /*clearHash*/) {}
+
+void ChessPlayer::destroyThreadPool() {
+    if (threadPool == nullptr) return;
+    for (u32 i = 0; i < threadPool->count; i++) threadPool->items[i]->requestExit();
+    for (u32 i = 0; i < threadPool->count; i++) delete threadPool->items[i];
+    delete[] threadPool->items;
+    delete threadPool;
+    threadPool = nullptr;
+}
+
+void ChessPlayer::buildThreadPool() {
+    destroyThreadPool();
+    initEvaluationTables();
+    threadPool = new ThreadPool;
+    threadPool->items = new SearchThread*[threadCount];
+    threadPool->count = threadCount;
+    for (u32 i = 0; i < threadCount; i++) {
+        SearchThread* t = new SearchThread(searchThreadWork, this, i);
+        Searcher& s = t->searcher;
+        s.threadIndex = i;
+        s.board.resetBoard();
+        s.board.setFEN(START_FEN);
+        s.transpositionTable = transpositionTable;
+        s.pawnHashTable = pawnHashTable;
+        s.tablebaseState = tablebaseState;
+        s.clock = clock;
+        s.searchInterface = this;
+        threadPool->items[i] = t;
+    }
+}
+
+void ChessPlayer::stopSearch() {
+    if (threadPool == nullptr) return;
+    for (u32 i = 0; i < threadPool->count; i++) {
+        SearchThread* t = threadPool->items[i];
+        if (!t->isBusy()) continue;
+        t->searcher.aborted.store(1, std::memory_order_relaxed);
+        t->searcher.stop.store(1, std::memory_order_relaxed);
+        t->waitIdle();
+    }
+}
+
+void ChessPlayer::startSearch() {
+    if (threadPool == nullptr) return;
+    for (u32 i = 0; i < threadPool->count; i++) {
+        SearchThread* t = threadPool->items[i];
+        // Cleared here, before the wake-up, never by the thread: a stop sent
+        // right after this cannot be undone by the starting search.
+        t->searcher.stop.store(0, std::memory_order_relaxed);
+        t->searcher.aborted.store(0, std::memory_order_relaxed);
+        t->searcher.tablebaseState = tablebaseState;
+        t->searcher.pawnHashTable = pawnHashTable;
+        t->searcher.transpositionTable = transpositionTable;
+        t->start();
+    }
+}
+
+bool ChessPlayer::isSearchBusy() const {
+    if (threadPool == nullptr) return false;
+    for (u32 i = 0; i < threadPool->count; i++)
+        if (threadPool->items[i]->isBusy()) return true;
+    return false;
+}
+
+SearchThread* ChessPlayer::searchThread(u32 index) const {
+    return threadPool != nullptr && index < threadPool->count ? threadPool->items[index] : nullptr;
+}

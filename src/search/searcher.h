@@ -1,0 +1,104 @@
+// The per-thread search object. Every search thread owns one Searcher with its
+// own board copy; the tables, the Clock and the controller are shared.
+//
+// Node functions are templates on the colour to move: a White node's children
+// are Black nodes and the other way round.
+#pragma once
+
+#include <atomic>
+
+#include "board/board.h"
+#include "search/transposition_table.h"
+
+struct PawnHashTable;
+struct TablebaseState;
+struct Clock;
+class SearchInterface;
+
+// Deepest ply a node may reach: keeps a principal variation within its 63 moves.
+constexpr i32 MAX_SEARCH_PLY = MAX_PV_LENGTH;
+// A node makes no move once the board's history has fewer free records than this.
+constexpr u32 HISTORY_RESERVE = 4;
+
+// A counter that only its own thread writes and other threads may read.
+// Bumped with a plain load and store (no locked instruction).
+using SearchCounter = std::atomic<u64>;
+inline void bump(SearchCounter& c) {
+    c.store(c.load(std::memory_order_relaxed) + 1, std::memory_order_relaxed);
+}
+
+// Razoring and reverse futility margins by remaining depth.
+constexpr Score RAZOR_MARGIN[4] = {0, 232, 264, 296};
+constexpr Score REVERSE_FUTILITY_MARGIN[6] = {0, 80, 160, 240, 320, 400};
+
+// Mate-distance bounds of a node: lo = ply - 32000 (0 when the opponent has only
+// its king), hi = 31999 - ply (0 when the side to move has only its king).
+void mateDistanceBounds(const Board& board, i32 ply, Score& lo, Score& hi);
+
+struct Searcher {
+    u32 threadIndex = 0;
+    Board board;
+    TranspositionTable* transpositionTable = nullptr;
+    PawnHashTable* pawnHashTable = nullptr;
+    TablebaseState* tablebaseState = nullptr;
+    Clock* clock = nullptr;
+    SearchInterface* searchInterface = nullptr;
+
+    SearchCounter nodes{0};
+    SearchCounter qsNodes{0};
+    SearchCounter qsChecks{0};
+    SearchCounter cutoffs{0};
+    SearchCounter cutoffsOnFirstMove{0};
+    SearchCounter qsCutoffs{0};
+    SearchCounter qsCutoffsOnFirstMove{0};
+    SearchCounter ttHashHits{0};
+    SearchCounter tbHits{0};
+
+    i32 iterationDepth = 0;
+    i32 firstMovesTime = 0;
+    // stop: unwind now, every node returns 40000. aborted: set only by
+    // ChessPlayer::stopSearch, no move is handed out. Both are cleared by the
+    // controller before it wakes the thread, never by the thread itself, so a
+    // stop request sent right after the start is not lost.
+    std::atomic<u8> stop{0};
+    std::atomic<u8> aborted{0};
+    u8 easyMove = 0;
+
+    bool stopped() const { return stop.load(std::memory_order_relaxed) != 0; }
+    void resetCounters();
+
+    // ---- root search and iterative deepening (root_search.cpp)
+    template <Color Us>
+    void iterativeDeepening(const Board& gameBoard, Move& bestMove, Move& ponderMove);
+    template <Color Us>
+    Score searchRoot(Score alpha, Score beta, i32 depth, PvLine& pv);
+    template <Color Us>
+    Score searchRootChild(const CheckerList& checkers, Score alpha, Score beta, i32 depth,
+                          u32 moveNumber, PvLine& pv);
+
+    // ---- nodes below the root (searcher.cpp, quiescence.cpp)
+    template <Color Us>
+    Score searchNode(Score alpha, Score beta, i32 ply, i32 depth, PvLine& pv);
+    template <Color Us>
+    Score searchInCheck(const CheckerList& checkers, Score alpha, Score beta, i32 ply,
+                        bool skipQuietChecks, i32 depth, PvLine& pv);
+    // Searches the position after a move of ~Us (the child is Us's node) and
+    // answers from the parent's view.
+    template <Color Us>
+    Score searchChild(const CheckerList& checkers, Score alpha, Score beta, i32 ply,
+                      bool skipQuietChecks, i32 depth, u32 moveNumber, PvLine& pv);
+    template <Color Us>
+    Score qsearch(Score alpha, Score beta, i32 ply, bool skipQuietChecks, PvLine& pv);
+
+    // ---- helpers of the nodes
+    // Thread 0's time test; true once the search must stop (stop is then set).
+    bool timeUp();
+    u8 age(i32 ply) const { return searchAge(board.historyIndex, ply); }
+    // Endgame tablebase probe below the root; false = no value (tablebases not
+    // in this build yet).
+    bool probeTablebaseHook(i32 ply, i32 depth, Score& score);
+    // True when the node has no room for another ply (history or PV length).
+    bool atPlyLimit(i32 ply) const {
+        return ply >= MAX_SEARCH_PLY || board.historyIndex + HISTORY_RESERVE >= HISTORY_SIZE;
+    }
+};
