@@ -39,6 +39,8 @@ public:
 
     // ---- state (board.cpp)
     void resetBoard();
+    // The process-wide tables and the clock seeding, each at most once.
+    static void initTables();
     Bitboard pieces(PieceKind k) const { return bitboards[k - 1]; }
     Bitboard pieces(Color c) const { return bitboards[6 + c]; }
     Bitboard pieces(PieceKind k, Color c) const { return bitboards[k - 1] & bitboards[6 + c]; }
@@ -54,6 +56,9 @@ public:
     void movePieceZobrist(Square from, Square to);
     // Puts a man on an empty square with its key and piece-square value.
     void addPieceHashed(Square sq, PieceKind kind, Color color);
+    // Puts a man on an empty square / takes one off: arrays and bitboards only.
+    void putPiece(Square sq, PieceKind kind, Color color);
+    void clearSquare(Square sq);
 
     // ---- FEN and move text (fen.cpp)
     bool setFEN(const char* text);
@@ -66,6 +71,9 @@ public:
     template <Color Us> void unmakeMovePerft(Move m, const UndoRecord& undo);
     template <Color Us> void makeMoveBare(Move m, UndoRecord& undo);
     template <Color Us> void unmakeMoveBare(Move m, const UndoRecord& undo);
+    // Shared body of the full (Full = true) and perft (Full = false) flavours.
+    template <Color Us, bool Full> void makeMoveImpl(Move m, UndoRecord& undo);
+    template <Color Us, bool Full> void unmakeMoveImpl(Move m, const UndoRecord& undo);
     void makeNullMove(UndoRecord& undo);
     void unmakeNullMove(const UndoRecord& undo);
     // Dispatch on sideToMove.
@@ -74,6 +82,9 @@ public:
 
     // ---- attack tests, legality, check information (attacks.cpp)
     template <Color By> bool isAttackedBy(Square sq, CheckerList& checkers) const;
+    // The attack test without recording attackers, on a given occupancy (for
+    // example with the own king taken off, or a castling king's transit square).
+    template <Color By> bool isSquareAttacked(Square sq, Bitboard occ) const;
     template <Color Us> bool isLegalMove(Move m, const CheckInfo& info);
     template <Color Us> bool isLegalMoveFull(Move m);
     template <Color Us> void computePins(CheckInfo& info) const;
@@ -83,6 +94,7 @@ public:
 
     // ---- draw test (draw.cpp)
     bool isDraw(u32& reason);
+    bool isInsufficientMaterial() const;
 
     // ---- move generation (movegen.cpp)
     template <Color Us> void addMoveIfLegal(MoveList& list, const CheckInfo& info, Square from, u32 to, u32 flags);
@@ -108,3 +120,7 @@ public:
 void moveToString(Move m, char* buffer);  // at least 6 characters
 bool isSameMove(Move a, Move b);
 void printHashCollision(const Board_BB64& board, Move m);
+
+// Hot board operations (make/unmake, attack tests, iterator) are defined
+// inline so that the move generators, perft and search inline them.
+#include "board/board_bb64_inline.h"

@@ -32,9 +32,29 @@ extern Bitboard sliderAttacks[SLIDER_ATTACK_SLOTS];
 
 extern HashKey pieceKeys[2][6][64];  // [colour][kind - 1][square]
 extern HashKey castlingKeys[16];     // only entries 1, 2, 4, 8 are non-zero
+// castlingChangeKeys[c]: the XOR of castlingKeys[b] over every bit b set in c,
+// so that a change of rights from r to s is hashed with castlingChangeKeys[r ^ s].
+extern HashKey castlingChangeKeys[16];
 extern HashKey epFileKeys[8];
 extern HashKey sideKey;
 
+// The castling rights that survive a move from or to each square: a right
+// stands only while its king and rook are at home.
+inline constexpr auto CASTLING_KEEP = [] {
+    struct Table {
+        u8 keep[64];
+    } t{};
+    for (int sq = 0; sq < 64; ++sq) t.keep[sq] = 15;
+    t.keep[4] = u8(15 & ~(WHITE_KING_SIDE | WHITE_QUEEN_SIDE));   // e1
+    t.keep[7] = u8(15 & ~WHITE_KING_SIDE);                        // h1
+    t.keep[0] = u8(15 & ~WHITE_QUEEN_SIDE);                       // a1
+    t.keep[60] = u8(15 & ~(BLACK_KING_SIDE | BLACK_QUEEN_SIDE));  // e8
+    t.keep[63] = u8(15 & ~BLACK_KING_SIDE);                       // h8
+    t.keep[56] = u8(15 & ~BLACK_QUEEN_SIDE);                      // a8
+    return t;
+}();
+
+// Each runs at most once per process (safe to call from several threads).
 void initAttackTables();
 void initSliderTables();
 void initZobristKeys();
@@ -50,9 +70,9 @@ inline Bitboard rookAttacks(int sq, Bitboard occ) {
                          (((occ & rookMasks[sq]) * rookMagics[sq].multiplier) >> rookShifts[sq])];
 }
 inline Bitboard bishopAttacks(int sq, Bitboard occ) {
-    return sliderAttacks[bishopOffsets[sq] + (((occ & bishopMasks[sq]) *
-                                               bishopMagics[sq].multiplier) >>
-                                              bishopShifts[sq])];
+    return sliderAttacks[bishopOffsets[sq] +
+                         (((occ & bishopMasks[sq]) * bishopMagics[sq].multiplier) >>
+                          bishopShifts[sq])];
 }
 inline Bitboard queenAttacks(int sq, Bitboard occ) {
     return rookAttacks(sq, occ) | bishopAttacks(sq, occ);

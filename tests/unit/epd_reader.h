@@ -1,0 +1,48 @@
+// Reads the test positions of an EPD/perft file of the shared test data.
+// Lines may end in CRLF and may carry a NUL byte before the newline; the FEN
+// is the text before the first ';', with blank runs collapsed and trimmed.
+#pragma once
+
+#include <fstream>
+#include <string>
+#include <vector>
+
+struct EpdLine {
+    std::string fen;   // the position fields, single-blank separated
+    std::string rest;  // what follows the first ';' (empty when there is none)
+    std::string raw;   // the whole line without its line end and NUL bytes
+};
+
+inline std::string collapseBlanks(const std::string& text) {
+    std::string out;
+    for (char c : text) {
+        if (c == '\t') c = ' ';
+        if (c == ' ' && (out.empty() || out.back() == ' ')) continue;
+        out += c;
+    }
+    while (!out.empty() && out.back() == ' ') out.pop_back();
+    return out;
+}
+
+inline std::vector<EpdLine> readEpdFile(const std::string& path) {
+    std::vector<EpdLine> lines;
+    std::ifstream in(path, std::ios::binary);
+    std::string line;
+    while (std::getline(in, line)) {
+        std::string clean;
+        for (char c : line)
+            if (c != '\0' && c != '\r') clean += c;
+        if (collapseBlanks(clean).empty()) continue;
+        EpdLine e;
+        e.raw = clean;
+        const size_t semi = clean.find(';');
+        e.fen = collapseBlanks(clean.substr(0, semi));
+        if (semi != std::string::npos) e.rest = clean.substr(semi + 1);
+        lines.push_back(e);
+    }
+    return lines;
+}
+
+inline std::string testDataPath(const std::string& relative) {
+    return std::string(TALUN_DATA_DIR) + "/" + relative;
+}
