@@ -7,6 +7,7 @@
 #include "board/board.h"
 #include "engine/clock.h"
 #include "search/search_interface.h"
+#include "search/search_output.h"
 
 struct TranspositionTable;
 struct PawnHashTable;
@@ -31,6 +32,10 @@ class ChessPlayer : public SearchInterface {
     bool isTimeout(Searcher& searcher) override;
     void printThinking(Searcher& searcher, i32 depth, Score score, const PvLine& pv) override;
     void printSearchStatistics(Searcher& searcher) override;
+    void printSearchCounters();   // the statistics block, whatever postThinking says
+    u64 totalNodes() const;       // nodes of every pool thread, read without a lock
+    SearchStatistics statistics;  // the counters as last printed
+    u64 lastTimeCheckNodes = 0;   // pool nodes at thread 0's last reading of the clock
 
     // ---- controller and thread pool
     void prepareSearch(bool clearHash);

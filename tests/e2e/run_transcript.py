@@ -7,6 +7,8 @@ The program is started in an empty temporary folder. Transcript lines:
   @args A B ...       command-line arguments (default: none)
   @file NAME          the following lines up to @end are written to NAME in the folder
   @end
+  @hexfile NAME       the following lines of hexadecimal digits up to @end are
+                      written to NAME as bytes (blanks ignored)
   @env NAME=VALUE     an environment variable for the program
   > TEXT              send TEXT and a newline to standard input
   >> TEXT             send TEXT without a newline
@@ -17,6 +19,8 @@ The program is started in an empty temporary folder. Transcript lines:
   <re REGEX           an output line that must match REGEX in full
   <*                  any number of output lines (as few as possible)
   <...                the rest of the output, whatever it is
+  <!re REGEX          no output line anywhere may match REGEX (checked apart
+                      from the line-by-line match)
 
 The output, split at newlines, must match the expected lines from its first
 line to its last. "{DATA}" in any line stands for the shared test-data folder.
@@ -35,6 +39,7 @@ TIMEOUT = 120
 
 def parse(path, data_dir):
     steps, expected, files, args, env = [], [], {}, [], {}
+    forbidden = []
     with open(path, encoding="utf-8") as f:
         lines = f.read().split("\n")
     if lines and lines[-1] == "":
@@ -52,6 +57,13 @@ def parse(path, data_dir):
                 i += 1
             i += 1
             files[name] = "\n".join(body) + ("\n" if body else "")
+        elif line.startswith("@hexfile "):
+            name, body = line[9:].strip(), []
+            while i < len(lines) and lines[i] != "@end":
+                body.append("".join(lines[i].split()))
+                i += 1
+            i += 1
+            files[name] = bytes.fromhex("".join(body))
         elif line.startswith("@args"):
             args = line[5:].split()
         elif line.startswith("@env "):
@@ -71,13 +83,15 @@ def parse(path, data_dir):
             expected.append(("any", None))
         elif line == "<...":
             expected.append(("rest", None))
+        elif line.startswith("<!re "):
+            forbidden.append(re.compile(line[5:]))
         elif line.startswith("<re "):
             expected.append(("re", re.compile(line[4:])))
         elif line.startswith("< ") or line == "<":
             expected.append(("eq", line[2:]))
         else:
             raise SystemExit(f"{path}:{i}: cannot read transcript line: {line!r}")
-    return steps, expected, files, args, env
+    return steps, expected, files, args, env, forbidden
 
 
 def match(expected, got):
@@ -130,10 +144,14 @@ def main():
     ap.add_argument("--data", default=os.path.join(os.path.dirname(__file__), "../../../shared/data"))
     opts = ap.parse_args()
     data_dir = os.path.realpath(opts.data)
-    steps, expected, files, args, env = parse(opts.transcript, data_dir)
+    steps, expected, files, args, env, forbidden = parse(opts.transcript, data_dir)
 
     with tempfile.TemporaryDirectory() as work:
         for name, body in files.items():
+            if isinstance(body, bytes):
+                with open(os.path.join(work, name), "wb") as f:
+                    f.write(body)
+                continue
             with open(os.path.join(work, name), "w", encoding="utf-8") as f:
                 f.write(body)
         penv = dict(os.environ)
@@ -205,6 +223,13 @@ def main():
         print("\n".join(got[-30:]))
         print(b"".join(err).decode("utf-8", "replace")[-3000:])
         return 1
+    for pattern in forbidden:
+        bad = next((line for line in got if pattern.search(line)), None)
+        if bad is not None:
+            print(f"output line {bad!r} matches the forbidden /{pattern.pattern}/")
+            print("---- output ----")
+            print("\n".join(got))
+            return 1
     if not match(expected, got):
         print("output does not match the transcript")
         mm = first_mismatch(expected, got)

@@ -233,3 +233,45 @@ TEST(BookFileTest, RealBooksAnswerTheStartPosition) {
         }
     }
 }
+
+namespace {
+
+// Plays book moves on a real board (the book's own conversion of each move).
+struct PlayedGame {
+    Board board;
+    PlayedGame() {
+        board.resetBoard();
+        board.setFEN(START);
+    }
+    void play(const char* text) {
+        Move m = bookMoveToMove(bookPosition(board), bookMove(text));
+        UndoRecord undo;
+        if (board.sideToMove == WHITE) {
+            board.makeMove<WHITE>(m, undo);
+        } else {
+            board.makeMove<BLACK>(m, undo);
+        }
+    }
+    u64 key() const { return polyglotKey(bookPosition(board)); }
+};
+
+}  // namespace
+
+TEST(BookKey, PublishedKeysOnTheBoard) {
+    // The double-step bit of converted book moves gives the board its
+    // en-passant square exactly when a capture is possible, as the key needs.
+    PlayedGame g;
+    EXPECT_EQ(g.key(), 0x463b96181691fc9cULL);
+    g.play("e2e4");
+    EXPECT_EQ(g.key(), 0x823c9b50fd114196ULL);
+    g.play("d7d5");
+    EXPECT_EQ(g.key(), 0x0756b94461c50fb0ULL);
+    g.play("e4e5");
+    EXPECT_EQ(g.key(), 0x662fafb965db29d4ULL);
+    g.play("f7f5");
+    EXPECT_EQ(g.key(), 0x22a48b5a8e47ff78ULL);
+    g.play("e1e2");
+    EXPECT_EQ(g.key(), 0x652a607ca3f242c1ULL);
+    g.play("e8f7");
+    EXPECT_EQ(g.key(), 0x00fdd303c946bdd9ULL);
+}
