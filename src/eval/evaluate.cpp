@@ -394,11 +394,14 @@ void evaluateMaterial(MaterialInfo& info, const Board& board) {
         phase += knights + bishops + 2 * rooks + 4 * queens;
 
         // Nibbles hold at most 15; a side has at most 15 men besides its king.
-        const int counts[8] = {
-            pawns,  knights,           bishops,        rooks,
-            queens, knights + bishops, rooks + queens, pawns + knights + bishops + rooks + queens};
-        u32 sig = 0;
-        for (int f = 0; f < 8; ++f) sig |= u32(counts[f] < 15 ? counts[f] : 15) << (4 * f);
+        const auto nibble = [](int count, int field) {
+            return u32(count < 15 ? count : 15) << (4 * field);
+        };
+        const u32 sig = nibble(pawns, SIG_PAWNS) | nibble(knights, SIG_KNIGHTS) |
+                        nibble(bishops, SIG_BISHOPS) | nibble(rooks, SIG_ROOKS) |
+                        nibble(queens, SIG_QUEENS) | nibble(knights + bishops, SIG_MINORS) |
+                        nibble(rooks + queens, SIG_MAJORS) |
+                        nibble(pawns + knights + bishops + rooks + queens, SIG_ALL);
         info.signature[c] = sig;
 
         const int minors = knights + bishops;

@@ -103,6 +103,6 @@ struct EvalBreakdown {
 // per-side weak-pawn terms.
 Score evaluateWithBreakdown(Board& board, PawnHashTable* pawnHash, EvalBreakdown& out);
 
-// The "eval" table of a breakdown, as printed (engine/cmd_eval.cpp);
+// The "eval" table of a breakdown, as printed;
 // `whiteTotal` is the total from White's view.
 std::string formatEvalBreakdown(const EvalBreakdown& breakdown, Score whiteTotal);

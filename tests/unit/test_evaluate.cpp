@@ -1,0 +1,407 @@
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <cctype>
+#include <memory>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "epd_reader.h"
+#include "eval/eval_tables.h"
+#include "eval/evaluate.h"
+
+namespace {
+
+const char* const START = "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1";
+const char* const START_BLACK = "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR b KQkq - 0 1";
+// White: Ke1 Ra1 Pa2 Pb2; Black: Ke8 Rh8 Ph7 (isolated, so the pawn structure is not zero).
+const char* const ROOKS = "4k2r/7p/8/8/8/8/PP6/R3K3 w - - 0 1";
+
+// The same position with colours swapped and the board turned top to bottom.
+std::string mirrorFen(const std::string& fen) {
+    std::istringstream in(fen);
+    std::string placement, side, castling, ep, rest;
+    in >> placement >> side >> castling >> ep;
+    std::getline(in, rest);
+    std::string ranks[8];
+    int r = 0;
+    for (char c : placement) {
+        if (c == '/')
+            ++r;
+        else
+            ranks[r] += std::isupper(c) ? char(std::tolower(c)) : char(std::toupper(c));
+    }
+    std::string out;
+    for (int i = 7; i >= 0; --i) out += ranks[i] + (i ? "/" : "");
+    out += side == "w" ? " b " : " w ";
+    std::string rights;
+    for (char c : std::string("KQkq")) {
+        const char twin = std::isupper(c) ? char(std::tolower(c)) : char(std::toupper(c));
+        if (castling.find(twin) != std::string::npos) rights += c;
+    }
+    out += rights.empty() ? "-" : rights;
+    out += " ";
+    out += ep == "-" ? ep : std::string{ep[0], ep[1] == '3' ? '6' : '3'};
+    return out + rest;
+}
+
+class Eval : public ::testing::Test {
+   protected:
+    void SetUp() override {
+        board = std::make_unique<Board>();
+        board->resetBoard();
+        pawnHash.reset(PawnHashTable::create(1));
+        ASSERT_TRUE(pawnHash);
+    }
+    void set(const std::string& fen) { ASSERT_TRUE(board->setFEN(fen.c_str())) << fen; }
+    Score eval(const std::string& fen) {
+        set(fen);
+        return evaluate(*board, pawnHash.get(), -MATE_SCORE, MATE_SCORE);
+    }
+    int scale(const std::string& fen) {
+        set(fen);
+        MaterialInfo info;
+        evaluateMaterial(info, *board);
+        return computeScaleFactor(*board, info);
+    }
+    EvalBreakdown breakdown(const std::string& fen) {
+        set(fen);
+        EvalBreakdown bd;
+        evaluateWithBreakdown(*board, pawnHash.get(), bd);
+        return bd;
+    }
+    std::unique_ptr<Board> board;
+    std::unique_ptr<PawnHashTable> pawnHash;
+};
+
+void expectRow(const EvalBreakdown& bd, EvalRow row, int wmg, int weg, int bmg, int beg) {
+    const EvalTermRow& r = bd.rows[row];
+    EXPECT_EQ(r.whiteMg, wmg) << "row " << row;
+    EXPECT_EQ(r.whiteEg, weg) << "row " << row;
+    EXPECT_EQ(r.blackMg, bmg) << "row " << row;
+    EXPECT_EQ(r.blackEg, beg) << "row " << row;
+}
+
+}  // namespace
+
+// The start position is symmetric: only the tempo of the side to move counts.
+TEST_F(Eval, StartPositionScoresTheTempo) {
+    EXPECT_EQ(eval(START), 24);
+    EXPECT_EQ(eval(START_BLACK), 24);
+
+    const EvalBreakdown w = breakdown(START);
+    EXPECT_EQ(w.total, 24);
+    EXPECT_EQ(w.phase, 24u);
+    EXPECT_EQ(w.scaleFactor, 100);
+    expectRow(w, ROW_PST, 364, 148, 364, 148);
+    expectRow(w, ROW_KNIGHTS, 16, 32, 16, 32);
+    expectRow(w, ROW_BISHOPS, 100, 60, 100, 60);
+    expectRow(w, ROW_ROOKS, -24, 156, -24, 156);
+    expectRow(w, ROW_QUEENS, 44, 143, 44, 143);
+    expectRow(w, ROW_KING_TROPISM, 5, 41, 5, 41);
+    expectRow(w, ROW_KING_SAFETY, 0, 0, 0, 0);
+    expectRow(w, ROW_SIDE_TO_MOVE, 24, 0, 0, 0);
+    const EvalBreakdown b = breakdown(START_BLACK);
+    EXPECT_EQ(b.total, 24);  // side to move's view; printed as -24
+    expectRow(b, ROW_SIDE_TO_MOVE, 0, 0, 24, 0);
+}
+
+TEST_F(Eval, PrintedTableOfTheStartPosition) {
+    const std::string sep(78, '=');
+    const std::string expected =
+        sep + "\n" +
+        "Evaluation part                    w-MG w-EG (wTot)   b-MG b-EG (bTot)   Total\n" + sep +
+        "\n" +
+        "Material                              0    0 (   0)      0    0 (   0)      0\n"
+        "PST                                 364  148 ( 364)    364  148 ( 364)      0\n"
+        "Passed pawns                          0    0 (   0)      0    0 (   0)      0\n"
+        "Weak pawns                            0    0 (   0)      0    0 (   0)      0\n"
+        "Pawn structure                        0    0 (   0)      0    0 (   0)      0\n"
+        "Knights                              16   32 (  16)     16   32 (  16)      0\n"
+        "Bishops                             100   60 ( 100)    100   60 ( 100)      0\n"
+        "Rooks                               -24  156 ( -24)    -24  156 ( -24)      0\n"
+        "Queens                               44  143 (  44)     44  143 (  44)      0\n"
+        "King safety                           0    0 (   0)      0    0 (   0)      0\n"
+        "King tropism                          5   41 (   5)      5   41 (   5)      0\n"
+        "M: King edge dist                     0    0 (   0)      0    0 (   0)      0\n"
+        "M: King dist                          0    0 (   0)      0    0 (   0)      0\n"
+        "M: KBNK safe corner                   0    0 (   0)      0    0 (   0)      0\n"
+        "Side to move                          0    0 (   0)     24    0 (  24)    -24\n" +
+        sep + "\n" +
+        "Phase =  24          Scaling factor = 1.00          Total evaluation =    -24\n" + sep +
+        "\n";
+    const EvalBreakdown bd = breakdown(START_BLACK);
+    EXPECT_EQ(formatEvalBreakdown(bd, -bd.total), expected);
+}
+
+// A hit shows the stored net pawn structure in White's columns instead of
+// the per-side weak-pawn terms; the total does not change.
+TEST_F(Eval, SecondBreakdownTakesThePawnHashHit) {
+    const EvalBreakdown first = breakdown(ROOKS);
+    expectRow(first, ROW_WEAK_PAWNS, 0, 0, -31, -13);
+    expectRow(first, ROW_PAWN_STRUCTURE, 0, 0, 0, 0);
+    EXPECT_EQ(pawnHash->pawnHashHits.load(), 0u);
+    const EvalBreakdown second = breakdown(ROOKS);
+    expectRow(second, ROW_WEAK_PAWNS, 0, 0, 0, 0);
+    expectRow(second, ROW_PAWN_STRUCTURE, 31, 13, 0, 0);
+    EXPECT_EQ(pawnHash->pawnHashHits.load(), 1u);
+    EXPECT_EQ(first.total, 175);
+    EXPECT_EQ(second.total, 175);
+    EXPECT_EQ(second.phase, 4u);
+    expectRow(second, ROW_MATERIAL, 88, 112, 0, 0);
+    expectRow(second, ROW_PST, 51, 64, 36, 48);
+    expectRow(second, ROW_PASSED_PAWNS, 16, 72, 8, 36);
+    expectRow(second, ROW_ROOKS, -24, 156, -24, 156);
+    expectRow(second, ROW_KING_SAFETY, -81, -17, -81, -17);
+}
+
+// Totals worked out by hand, term by term, from the side to move's view.
+TEST_F(Eval, HandDerivedTotals) {
+    // Passed d-pawn, phase 0: base 145, positional +71.
+    EXPECT_EQ(eval("4k3/8/8/3P4/8/8/8/4K3 w - - 0 1"), 216);
+    EXPECT_EQ(eval("4k3/8/8/3P4/8/8/8/4K3 b - - 0 1"), -216);
+    EXPECT_EQ(eval(ROOKS), 175);
+    // King, bishop and knight against king: material 787, tempo 2, kings 4,
+    // the Black king sits in the corner the light bishop cannot cover (112).
+    EXPECT_EQ(eval("7k/8/8/8/8/2KBN3/8/8 w - - 0 1"), 681);
+    // King and rook against king and bishop: 167 scaled to 25%.
+    EXPECT_EQ(eval("8/8/4k3/8/8/2b5/8/R3K3 w - - 0 1"), 41);
+    EXPECT_EQ(eval("8/8/4k3/8/8/8/8/4K3 w - - 0 1"), 0);
+}
+
+TEST_F(Eval, BareKingsAndKnightAgainstKingAreZeroAtOnce) {
+    const EvalBreakdown bd = breakdown("8/8/4k3/8/8/8/8/4K3 w - - 0 1");
+    EXPECT_EQ(bd.phase, 0u);
+    EXPECT_EQ(bd.scaleFactor, 0);
+    EXPECT_EQ(bd.total, 0);
+    for (const EvalTermRow& r : bd.rows)
+        EXPECT_EQ(r.whiteMg | r.whiteEg | r.blackMg | r.blackEg, 0);
+    EXPECT_EQ(scale("8/8/4k3/8/8/8/8/3NK3 w - - 0 1"), 0);
+    EXPECT_EQ(eval("8/8/4k3/8/8/8/8/3NK3 b - - 0 1"), 0);
+}
+
+TEST_F(Eval, ScaleFactorPatterns) {
+    EXPECT_EQ(scale("8/8/4k3/8/8/2b5/8/R3K3 w - - 0 1"), 25);  // KR v KB
+    EXPECT_EQ(scale("8/8/4k3/8/8/2n5/8/R3K3 b - - 0 1"), 12);  // KR v KN
+    EXPECT_EQ(scale("8/8/4k3/8/8/8/8/1N2KN2 w - - 0 1"), 0);   // KNN v K
+    EXPECT_EQ(scale("8/8/4k3/8/8/8/8/1N2KN2 b - - 0 1"), 0);
+    EXPECT_EQ(scale("8/1k6/8/8/P7/8/8/2B1K3 w - - 0 1"), 0);    // a-pawn, dark bishop, king near a8
+    EXPECT_EQ(scale("8/8/8/3k4/P7/8/8/2B1K3 w - - 0 1"), 50);   // the same king further away
+    EXPECT_EQ(scale("8/1k6/8/8/P7/8/8/3BK3 w - - 0 1"), 100);   // the right bishop
+    EXPECT_EQ(scale("8/8/8/8/8/8/p7/1k2K2Q w - - 0 1"), 25);    // KQ v KP on the 7th, a-file
+    EXPECT_EQ(scale("8/8/8/8/8/8/1p6/1k2K2Q w - - 0 1"), 100);  // b-file pawn
+    // Seen from the pawn's side with the pawn on a2 or c2: White c7 with Kb8 (b1),
+    // White f7 with Kg8 (b1), Black h2 with Kg1 (b1), White c7 with Kd7 (d2).
+    EXPECT_EQ(scale("1K6/2P5/4k3/8/8/8/8/7q w - - 0 1"), 25);
+    EXPECT_EQ(scale("6K1/5P2/3k4/8/8/8/8/q7 w - - 0 1"), 25);
+    EXPECT_EQ(scale("Q7/8/8/8/8/3K4/7p/6k1 w - - 0 1"), 25);
+    EXPECT_EQ(scale("8/2PK4/8/8/8/4k3/8/7q w - - 0 1"), 25);
+    EXPECT_EQ(scale("8/2P5/8/1K6/8/4k3/8/7q w - - 0 1"), 100);
+    EXPECT_EQ(scale("3k4/8/8/8/8/8/8/2B1KB2 w - - 0 1"), 100);  // KBB v K
+    EXPECT_EQ(scale("3k4/8/3n4/8/8/8/8/2B1K3 w - - 0 1"), 0);   // KB v KN
+    EXPECT_EQ(scale("3k4/8/3n4/8/8/8/8/2N1K3 w - - 0 1"), 0);   // KN v KN
+    // The fifty-move fade: (10000 - h^2) / 100.
+    EXPECT_EQ(scale("4k3/4p3/8/8/8/8/4P3/4K3 w - - 10 40"), 99);
+    EXPECT_EQ(scale("4k3/4p3/8/8/8/8/4P3/4K3 w - - 50 40"), 75);
+    EXPECT_EQ(scale("4k3/4p3/8/8/8/8/4P3/4K3 w - - 100 90"), 0);
+    EXPECT_EQ(scale("4k3/4p3/8/8/8/8/4P3/4K3 w - - 200 190"), 0);
+    EXPECT_EQ(eval("4k3/4p3/8/8/8/8/2Q1P3/4K3 w - - 100 90"), 0);
+    EXPECT_EQ(scale("8/8/4k3/8/8/2b5/8/R3K3 w - - 50 60"), 25);  // the smaller of the two
+}
+
+TEST_F(Eval, PawnStructureTerms) {
+    PawnStructureTrace t;
+    // Two or three White pawns on a lone c-file: isolated and doubled once.
+    for (const char* fen :
+         {"4k3/8/8/8/2P5/2P5/8/4K3 w - - 0 1", "4k3/8/2P5/8/2P5/2P5/8/4K3 w - - 0 1"}) {
+        set(fen);
+        const PawnHashData d = computePawnStructure(*board, &t);
+        EXPECT_EQ(d.mg, -37);
+        EXPECT_EQ(d.eg, -43);
+        EXPECT_EQ(d.openFiles, 0xFB);
+        EXPECT_EQ(d.halfOpenFiles, 0x04);
+    }
+    // d3 with its neighbour on e5 and a Black pawn on c5 attacking d4.
+    set("4k3/8/8/2p1P3/8/3P4/8/4K3 w - - 0 1");
+    PawnHashData d = computePawnStructure(*board, &t);
+    EXPECT_EQ(t.mg[WHITE], -24);
+    EXPECT_EQ(t.eg[WHITE], -13);
+    EXPECT_EQ(t.mg[BLACK], -31);  // the lone c-pawn is isolated
+    EXPECT_EQ(d.mg, 7);
+    EXPECT_EQ(d.eg, 0);
+    // A blocked path: d3 with e5 ahead and a Black pawn on d4.
+    set("4k3/8/8/4P3/3p4/3P4/8/4K3 w - - 0 1");
+    computePawnStructure(*board, &t);
+    EXPECT_EQ(t.mg[WHITE], 12);
+    EXPECT_EQ(t.eg[WHITE], -5);
+    // On the 6th rank a pawn is never backward, even when blocked.
+    set("8/4pPk1/4P3/8/8/8/8/4K3 w - - 0 1");
+    bool attacked, blocked;
+    EXPECT_FALSE(isBackwardPawn<WHITE>(*board, makeSquare(4, 5), board->pieces(PAWN, WHITE), 0,
+                                       attacked, blocked));
+    // The Black twin of the d3 case.
+    set("4k3/8/3p4/8/2P1p3/8/8/4K3 b - - 0 1");
+    computePawnStructure(*board, &t);
+    EXPECT_EQ(t.mg[BLACK], -24);
+    EXPECT_EQ(t.eg[BLACK], -13);
+    // The start position: nothing open, nothing weak.
+    set(START);
+    d = computePawnStructure(*board, &t);
+    EXPECT_EQ(d.mg | d.eg | d.openFiles | d.halfOpenFiles, 0);
+}
+
+TEST_F(Eval, KingShieldPatterns) {
+    set(START);
+    EXPECT_EQ(kingShieldPattern(board->pieces(PAWN, WHITE), 4, WHITE), 7u);
+    EXPECT_EQ(kingShieldPattern(board->pieces(PAWN, BLACK), 60, BLACK), 7u);
+    EXPECT_EQ(kingShieldPattern(0, 0, WHITE), 9u);   // a1: the a-side squares are off the board
+    EXPECT_EQ(kingShieldPattern(0, 7, WHITE), 36u);  // h1
+    EXPECT_EQ(kingShieldPattern(0, makeSquare(3, 5), WHITE),
+              56u);  // rank 6: the far rank counts as full
+    EXPECT_EQ(kingShieldPattern(0, makeSquare(3, 2), BLACK), 56u);  // rank 3 for Black
+    EXPECT_EQ(kingShieldPattern(0, makeSquare(3, 6), WHITE), 63u);
+    EXPECT_EQ(kingShieldPattern(0, makeSquare(3, 1), BLACK), 63u);
+}
+
+TEST_F(Eval, LazyExitBoundsAreTrue) {
+    set(START);
+    EXPECT_EQ(evaluate(*board, pawnHash.get(), 224, 225), 224);  // alpha > base + 199
+    EXPECT_EQ(evaluate(*board, pawnHash.get(), 223, 225), 24);
+    EXPECT_EQ(evaluate(*board, pawnHash.get(), -300, -176), -176);  // beta < base - 199
+    EXPECT_EQ(evaluate(*board, pawnHash.get(), -300, -175), 24);
+}
+
+// A side without mating material never scores above 0 as the side to move,
+// and never lets the other side go below 0.
+TEST_F(Eval, SideThatCannotWin) {
+    EXPECT_EQ(eval("4k3/p7/8/8/8/8/8/1N2K3 w - - 0 1"), 0);
+    EXPECT_EQ(eval("4k3/p7/8/8/8/8/8/1N2K3 b - - 0 1"), 0);
+}
+
+TEST_F(Eval, MopUpTerms) {
+    // King and queen against a cornered king: 2 per step the kings come closer.
+    const Score far = eval("k7/8/8/8/8/8/7Q/2K5 w - - 0 1");
+    EXPECT_EQ(eval("k7/8/8/8/8/8/2K4Q/8 w - - 0 1") - far, 2);
+    // Light-squared bishop: the weaker king gains 16 per step towards a1 or h8.
+    const Score a4 = eval("8/8/8/8/k6K/3B4/8/7N w - - 0 1");
+    EXPECT_EQ(eval("8/8/8/k7/7K/3B4/8/7N w - - 0 1") - a4, 16);
+    // Pawnless rows hold no material or piece-square values.
+    const EvalBreakdown bd = breakdown("7k/8/8/8/8/2KBN3/8/8 w - - 0 1");
+    expectRow(bd, ROW_MATERIAL, 0, 0, 0, 0);
+    expectRow(bd, ROW_PST, 0, 0, 0, 0);
+    expectRow(bd, ROW_KING_DISTANCE, 4, 4, 0, 0);
+    expectRow(bd, ROW_BN_CORNER, 0, 0, 112, 112);
+    expectRow(bd, ROW_SIDE_TO_MOVE, 24, 0, 0, 0);
+}
+
+// A rook on the open king file scores the open-file value plus the
+// king-file extra; on a half-open file only the half-open value.
+TEST_F(Eval, RookFileTerms) {
+    const auto rookRow = [&](const char* fen, int rookSquare, int& mobility) {
+        const EvalBreakdown bd = breakdown(fen);
+        mobility = popCount(rookRays[rookSquare] & ~board->pieces(WHITE));
+        return bd.rows[ROW_ROOKS];
+    };
+    int m;
+    // Files b..h open (7), the rook on the enemy king's e-file.
+    EvalTermRow r = rookRow("4k3/p7/8/4n3/8/8/P7/K3R3 w - - 0 1", 4, m);
+    EXPECT_EQ(r.whiteMg, -2 * m + evaltables::rookOpenFileTable[7].mg + 83);
+    EXPECT_EQ(r.whiteEg, 13 * m + evaltables::rookOpenFileTable[7].eg + 36);
+    // Next to the king's file.
+    r = rookRow("4k3/p7/8/8/8/8/P7/K2R4 w - - 0 1", 3, m);
+    EXPECT_EQ(r.whiteMg, -2 * m + evaltables::rookOpenFileTable[7].mg + 54);
+    // The a-file holds pawns of both colours: no file term.
+    r = rookRow("4k3/p7/8/8/8/8/P7/R3K3 w - - 0 1", 0, m);
+    EXPECT_EQ(r.whiteMg, -2 * m);
+    // Half-open a-file (7 open + 1 half-open), far from the king: no king-file extra.
+    r = rookRow("4k3/8/8/8/8/8/P7/R3K3 w - - 0 1", 0, m);
+    EXPECT_EQ(r.whiteMg, -2 * m + evaltables::rookHalfOpenFileTable[8].mg);
+    EXPECT_EQ(r.whiteEg, 13 * m + evaltables::rookHalfOpenFileTable[8].eg);
+    // Half-open e-file under the enemy king: still no extra.
+    r = rookRow("4k3/8/8/8/8/8/4P3/K3R3 w - - 0 1", 4, m);
+    EXPECT_EQ(r.whiteMg, -2 * m + evaltables::rookHalfOpenFileTable[8].mg);
+}
+
+// Over many positions with pawns on both sides: the colour-mirrored twin
+// scores the same for its side to move (White's view: negatives), the trace
+// gives the same total, a hash hit gives the same score as a miss, and a lazy
+// answer is a true bound.
+TEST_F(Eval, MirrorAndConsistencyOverTestPositions) {
+    int checked = 0;
+    for (const char* file : {"epd/wac.epd", "epd/bk.epd", "epd/ecm.epd", "epd/arasan2024.epd",
+                             "epd/perftsuite.epd", "epd/STS1-STS15_LAN_v3.epd"}) {
+        for (const EpdLine& line : readEpdFile(testDataPath(file))) {
+            std::istringstream fields(line.fen);
+            std::string placement, side, castling, ep;
+            fields >> placement >> side >> castling >> ep;
+            const std::string fen = placement + " " + side + " " + castling + " " + ep + " 0 1";
+            Board probe;
+            if (!probe.setFEN(fen.c_str())) continue;
+            if (!probe.pieces(PAWN, WHITE) || !probe.pieces(PAWN, BLACK)) continue;
+            const Score score = eval(fen);
+            const Score again = eval(fen);  // a pawn-hash hit
+            set(fen);
+            const Score unhashed = evaluate(*board, nullptr, -MATE_SCORE, MATE_SCORE);
+            const Score traced = breakdown(fen).total;
+            const Score twin = eval(mirrorFen(fen));
+            ASSERT_EQ(score, twin) << fen << " | " << mirrorFen(fen);
+            ASSERT_EQ(score, again) << fen;
+            ASSERT_EQ(score, unhashed) << fen;
+            ASSERT_EQ(score, traced) << fen;
+            set(fen);
+            for (int offset : {-150, -40, 0, 40, 150}) {
+                const Score a = score + offset, b = a + 1;
+                const Score lazy = evaluate(*board, pawnHash.get(), a, b);
+                if (lazy <= a) {
+                    EXPECT_LE(score, lazy) << fen;
+                }
+                if (lazy >= b) {
+                    EXPECT_GE(score, lazy) << fen;
+                }
+            }
+            ++checked;
+        }
+    }
+    EXPECT_GT(checked, 1000);
+}
+
+// Threads sharing one small pawn hash (so entries are overwritten while others
+// read them) score every position as a lone thread does.
+TEST(EvalThreads, SharedPawnHashGivesTheSameScores) {
+    std::vector<std::string> fens;
+    for (const EpdLine& line : readEpdFile(testDataPath("epd/wac.epd"))) {
+        std::istringstream fields(line.fen);
+        std::string placement, side, castling, ep;
+        fields >> placement >> side >> castling >> ep;
+        fens.push_back(placement + " " + side + " " + castling + " " + ep + " 0 1");
+    }
+    constexpr int THREADS = 4;
+    std::vector<std::unique_ptr<Board>> boards[THREADS];
+    std::vector<Score> expected;
+    for (const std::string& fen : fens) {
+        Board b;
+        if (!b.setFEN(fen.c_str())) continue;
+        expected.push_back(evaluate(b, nullptr, -MATE_SCORE, MATE_SCORE));
+        for (auto& list : boards) list.push_back(std::make_unique<Board>(b));
+    }
+    ASSERT_GT(expected.size(), 200u);
+    std::unique_ptr<PawnHashTable> shared(PawnHashTable::create(1));
+    shared->mask = 63;  // 64 entries: constant replacement between threads
+    std::atomic<int> mismatches{0};
+    std::vector<std::thread> threads;
+    for (int t = 0; t < THREADS; ++t)
+        threads.emplace_back([&, t] {
+            for (int round = 0; round < 20; ++round)
+                for (size_t i = 0; i < expected.size(); ++i) {
+                    const size_t k = (i * (t + 1) + round) % expected.size();
+                    if (evaluate(*boards[t][k], shared.get(), -MATE_SCORE, MATE_SCORE) !=
+                        expected[k])
+                        ++mismatches;
+                }
+        });
+    for (auto& th : threads) th.join();
+    EXPECT_EQ(mismatches.load(), 0);
+    EXPECT_GT(shared->pawnHashHits.load(), 0u);
+}
