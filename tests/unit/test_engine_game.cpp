@@ -21,6 +21,7 @@ struct GameFixture : testing::Test {
     void setUp(const char* fen) {
         ASSERT_TRUE(engine.player.board->setFEN(fen)) << fen;
         engine.player.plyCount = 0;
+        engine.gameOver = false;
         engine.forceMode = true;
         engine.engineColor = NO_COLOR;
     }
@@ -58,7 +59,7 @@ const char* const START_BOARD_AFTER_E4 =
 }  // namespace
 
 TEST_F(GameFixture, EngineMoveAnnouncesMovesAndShowsTheBoard) {
-    engine.player.ponderMove = parse("e7e5");  // any move: it is only printed
+    engine.player.ponderMove = makeMoveWord(52, 36);  // e7e5: only printed
     const Move e2e4 = parse("e2e4");
     std::string out = engineMove("e2e4");
     EXPECT_EQ(out, std::string("# making engine move: e2e4\nmove e2e4\n# ponder move: e7e5\n") +
