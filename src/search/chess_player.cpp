@@ -55,6 +55,7 @@ ChessPlayer::~ChessPlayer() {
     destroyThreadPool();
     delete book;
     book = nullptr;
+    releasePerftHash();
     delete transpositionTable;
     transpositionTable = nullptr;
     delete board;

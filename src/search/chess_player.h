@@ -67,6 +67,11 @@ class ChessPlayer : public SearchInterface {
     // Takes back the last recorded ply; false when the record is empty.
     bool takeBackGameMove();
 
+    // ---- perft hash (engine/cmd_perft.cpp): made at the first use, cleared
+    // at every later one; freed by the destructor through releasePerftHash.
+    bool preparePerftHash();
+    void releasePerftHash();
+
     Clock* clock = nullptr;
     Board* board = nullptr;
     u32 plyCount = 0;

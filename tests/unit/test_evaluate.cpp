@@ -405,3 +405,29 @@ TEST(EvalThreads, SharedPawnHashGivesTheSameScores) {
     EXPECT_EQ(mismatches.load(), 0);
     EXPECT_GT(shared->pawnHashHits.load(), 0u);
 }
+
+// Single terms worked out by hand.
+TEST_F(Eval, HandDerivedTerms) {
+    // a5 passer, bare enemy king on f2: index 3, unstoppable too (3 < max(5, 6)).
+    expectRow(breakdown("8/8/8/P7/8/8/5k2/K7 w - - 0 1"), ROW_PASSED_PAWNS, 20 + 95, 84 + 90, 0, 0);
+    expectRow(breakdown("8/8/8/P7/8/8/5k2/K7 b - - 0 1"), ROW_PASSED_PAWNS, 20 + 95, 84 + 90, 0, 0);
+    // The king on c6 catches it: max(2, 2) = 2 is not above index 3.
+    expectRow(breakdown("8/8/2k5/P7/8/8/8/K7 w - - 0 1"), ROW_PASSED_PAWNS, 20, 84, 0, 0);
+    // A Black man ahead: index 3 + 1, divided by 4 (57 / 4 truncates to 14).
+    expectRow(breakdown("4k3/3n4/8/3P4/8/8/8/4K3 w - - 0 1"), ROW_PASSED_PAWNS, 4, 14, 0, 0);
+    // An own man ahead: index 4 undivided.
+    expectRow(breakdown("4k3/8/3B4/3P4/8/8/8/4K3 w - - 0 1"), ROW_PASSED_PAWNS, 16, 57, 0, 0);
+    // Knight f6 against the king on g8: difference 33 (tropism 1), eight squares.
+    EvalBreakdown bd = breakdown("6k1/p7/5N2/8/8/8/P7/4K3 b - - 0 1");
+    expectRow(bd, ROW_KING_TROPISM, 13, -5, 0, 0);
+    expectRow(bd, ROW_KNIGHTS, 32, 64, 0, 0);
+    // Queen f1 on the open file beside the king's g-file: 20 ray squares but the
+    // own king, (7, 39) for the file; tropism at difference 113 is 1.
+    bd = breakdown("6k1/p7/8/8/8/8/P7/K4Q2 w - - 0 1");
+    expectRow(bd, ROW_QUEENS, 4 * 20 + 7, 13 * 20 + 39, 0, 0);
+    expectRow(bd, ROW_KING_TROPISM, 5, 41, 0, 0);
+    // A knight in the corner with no free square.
+    expectRow(breakdown("4k3/p7/8/8/8/1P6/2P5/N3K3 w - - 0 1"), ROW_KNIGHTS, -13, -55, 0, 0);
+    // King g1 behind f2, g2, h3: pattern 35, one pawn missing; no open file.
+    expectRow(breakdown("6k1/5ppp/8/8/8/7P/5PP1/6K1 w - - 0 1"), ROW_KING_SAFETY, -15, 7, 0, 0);
+}

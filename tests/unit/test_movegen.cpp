@@ -1,0 +1,193 @@
+// Legal move generation: order, flags, pins, checks, castling, list limits.
+#include "movegen_test_util.h"
+
+namespace {
+
+using Texts = std::vector<std::string>;
+
+bool contains(const Texts& texts, const std::string& t) {
+    return std::find(texts.begin(), texts.end(), t) != texts.end();
+}
+
+TEST(MoveGen, StartPositionComesInGenerationOrder) {
+    auto b = boardFromFen("rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1");
+    const Texts expected = {"b1a3", "b1c3", "g1f3", "g1h3", "a2a3", "b2b3", "c2c3",
+                            "d2d3", "e2e3", "f2f3", "g2g3", "h2h3", "a2a4", "b2b4",
+                            "c2c4", "d2d4", "e2e4", "f2f4", "g2g4", "h2h4"};
+    EXPECT_EQ(moveTexts(legalList(*b)), expected);
+    // Black mirrors it: lowest squares first in both colours.
+    b = boardFromFen("rnbqkbnr/pppppppp/8/8/4P3/8/PPPP1PPP/RNBQKBNR b KQkq - 0 1");
+    const Texts black = moveTexts(legalList(*b));
+    ASSERT_EQ(black.size(), 20u);
+    EXPECT_EQ(black[0], "b8a6");
+    EXPECT_EQ(black[4], "a7a6");
+    EXPECT_EQ(black[12], "a7a5");
+}
+
+TEST(MoveGen, DoubleStepCarriesItsFlagAndSingleStepDoesNot) {
+    auto b = boardFromFen("rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1");
+    for (Move m : moveWords(legalList(*b))) {
+        if (b->pieceKinds[moveFrom(m)] != PAWN) continue;
+        const std::string t = moveText(m);
+        const bool twoRanks = t[3] - t[1] == 2;
+        EXPECT_EQ(moveExtra(m), twoRanks ? 1u : 0u) << t;
+        EXPECT_EQ(moveKind(m), MOVE_NORMAL) << t;
+    }
+}
+
+TEST(MoveGen, PromotionGroupsAndTheirOrder) {
+    // Pawn on e7, empty e8, men on d8 and f8.
+    auto b = boardFromFen("3r1n1k/4P3/8/8/8/8/8/K7 w - - 0 1");
+    CheckInfo info = checkInfoOf(*b);
+    MoveList list = emptyList();
+    b->genCaptures<WHITE>(info, list);
+    EXPECT_EQ(moveTexts(list), (Texts{"e7e8q", "e7e8n", "e7e8r", "e7e8b", "e7d8q", "e7d8n", "e7d8r",
+                                      "e7d8b", "e7f8q", "e7f8n", "e7f8r", "e7f8b"}));
+    list = emptyList();
+    b->genQsCaptures<WHITE>(info, list);
+    EXPECT_EQ(moveTexts(list), (Texts{"e7e8q", "e7d8q", "e7f8q"}));
+    for (Move m : moveWords(list)) EXPECT_EQ(moveKind(m), MOVE_PROMOTION);
+
+    // Black's first capture step (-7) goes towards the h-file.
+    b = boardFromFen("k7/8/8/8/8/8/4p3/3R1N1K b - - 0 1");
+    info = checkInfoOf(*b);
+    list = emptyList();
+    b->genQsCaptures<BLACK>(info, list);
+    EXPECT_EQ(moveTexts(list), (Texts{"e2e1q", "e2f1q", "e2d1q"}));
+}
+
+TEST(MoveGen, EnPassantThatExposesTheKingAlongTheRankIsRefused) {
+    auto b = boardFromFen("8/8/8/K2pP2r/8/8/8/7k w - d6 0 1");
+    EXPECT_FALSE(contains(moveTexts(legalList(*b)), "e5d6"));
+    b = boardFromFen("8/8/8/K2pP3/8/8/8/7k w - d6 0 1");
+    const MoveList list = legalList(*b);
+    bool found = false;
+    for (Move m : moveWords(list))
+        if (moveText(m) == "e5d6") {
+            found = true;
+            EXPECT_EQ(moveKind(m), MOVE_EN_PASSANT);
+        }
+    EXPECT_TRUE(found);
+    // Black's twin: the capture would uncover a queen on the king's rank.
+    b = boardFromFen("7K/8/8/8/Q2Pp2k/8/8/8 b - d3 0 1");
+    EXPECT_FALSE(contains(moveTexts(legalList(*b)), "e4d3"));
+}
+
+TEST(MoveGen, PinnedMenMoveOnlyAlongThePinLine) {
+    auto b = boardFromFen("4k3/4r3/8/8/8/8/4R3/4K3 w - - 0 1");
+    Texts rook;
+    for (const auto& t : moveTexts(legalList(*b)))
+        if (t.rfind("e2", 0) == 0) rook.push_back(t);
+    EXPECT_EQ(rook, (Texts{"e2e7", "e2e3", "e2e4", "e2e5", "e2e6"}));
+
+    b = boardFromFen("4k3/4r3/8/8/8/8/4N3/4K3 w - - 0 1");
+    for (const auto& t : moveTexts(legalList(*b))) EXPECT_NE(t.substr(0, 2), "e2") << t;
+    b = boardFromFen("4k3/8/8/8/8/2b5/3N4/4K3 w - - 0 1");
+    for (const auto& t : moveTexts(legalList(*b))) EXPECT_NE(t.substr(0, 2), "d2") << t;
+
+    b = boardFromFen("7k/8/8/8/3b4/8/1B6/K7 w - - 0 1");
+    Texts bishop;
+    for (const auto& t : moveTexts(legalList(*b)))
+        if (t.rfind("b2", 0) == 0) bishop.push_back(t);
+    EXPECT_EQ(bishop, (Texts{"b2d4", "b2c3"}));
+}
+
+TEST(MoveGen, CastlingNeedsFreeSafeSquares) {
+    auto has = [](const std::string& fen, const std::string& move) {
+        auto b = boardFromFen(fen);
+        return contains(moveTexts(legalList(*b)), move);
+    };
+    const std::string both = "r3k2r/8/8/8/8/8/8/R3K2R w KQkq - 0 1";
+    EXPECT_TRUE(has(both, "e1g1"));
+    EXPECT_TRUE(has(both, "e1c1"));
+    auto b = boardFromFen(both);
+    const MoveList list = legalList(*b);
+    EXPECT_EQ(list.move(list.count - 2), CASTLE_WHITE_KING_SIDE);
+    EXPECT_EQ(list.move(list.count - 1), CASTLE_WHITE_QUEEN_SIDE);
+
+    EXPECT_FALSE(has("r3kr2/8/8/8/8/8/8/R3K2R w KQq - 0 1", "e1g1"));    // f1 attacked
+    EXPECT_FALSE(has("r3k1r1/8/8/8/8/8/8/R3K2R w KQq - 0 1", "e1g1"));   // g1 attacked
+    EXPECT_TRUE(has("1r2k2r/8/8/8/8/8/8/R3K2R w KQk - 0 1", "e1c1"));    // b1 only empty
+    EXPECT_FALSE(has("r2rk3/8/8/8/8/8/8/R3K2R w KQ - 0 1", "e1c1"));     // d1 attacked
+    EXPECT_FALSE(has("r1r1k3/8/8/8/8/8/8/R3K2R w KQ - 0 1", "e1c1"));    // c1 attacked
+    EXPECT_FALSE(has("r3k2r/8/8/8/8/8/8/RN2K2R w KQkq - 0 1", "e1c1"));  // b1 occupied
+    EXPECT_FALSE(has("r3k2r/8/8/8/8/8/8/R3K2R w - - 0 1", "e1g1"));      // no right
+    EXPECT_FALSE(has("4k3/8/8/8/8/8/8/R3K2r w Q - 0 1", "e1c1"));        // in check
+    // Black's twins.
+    EXPECT_TRUE(has("r3k2r/8/8/8/8/8/8/R3K2R b KQkq - 0 1", "e8g8"));
+    EXPECT_TRUE(has("r3k2r/8/8/8/8/8/8/R3K2R b KQkq - 0 1", "e8c8"));
+    EXPECT_FALSE(has("r3k2r/8/8/8/8/8/8/R3KR2 b kq - 0 1", "e8g8"));
+    EXPECT_FALSE(has("r3k2r/8/8/8/8/8/8/R2RK3 b kq - 0 1", "e8c8"));
+}
+
+TEST(MoveGen, DoubleCheckAllowsOnlyKingMoves) {
+    // Knight f3 and rook h1 both check the king on e1.
+    auto b = boardFromFen("4k3/8/8/8/8/5n2/8/R3K2r w - - 0 1");
+    bool inCheck = false;
+    const MoveList list = legalList(*b, &inCheck);
+    EXPECT_TRUE(inCheck);
+    EXPECT_EQ(checkInfoOf(*b).checkers.count, 2);
+    ASSERT_GT(list.count, 0u);
+    for (const auto& t : moveTexts(list)) EXPECT_EQ(t.substr(0, 2), "e1") << t;
+}
+
+TEST(MoveGen, ContactCheckHasNoBlocks) {
+    // Knight on d3 checks e1; the rook can only take it, the bishop cannot block.
+    auto b = boardFromFen("4k3/8/8/8/8/3n4/6B1/3RK3 w - - 0 1");
+    for (const auto& t : moveTexts(legalList(*b)))
+        if (t.substr(0, 2) != "e1") {
+            EXPECT_EQ(t.substr(2, 2), "d3") << t;
+        }
+}
+
+TEST(MoveGen, EvasionsMatchAllMovesInCheck) {
+    const char* fens[] = {
+        "4k3/8/8/8/8/5n2/8/R3K2r w - - 0 1",
+        "4k3/8/8/8/1b6/8/3PN3/R3K2R w KQ - 0 1",
+        "r3k2r/p1ppqpb1/bn2pnp1/3PN3/1p2P3/2N2Q2/PPPBBPpP/R3K2R w KQkq - 0 1",
+        "8/8/3k4/2pP4/8/8/8/4K3 b - - 0 1",
+        "8/2p5/3p4/KP5r/1R3pPk/8/4P3/8 b - g3 0 1",
+        "3r3k/2P5/8/8/8/8/8/3K4 w - - 0 1",
+        "4k3/8/8/8/8/8/8/rN2K3 w - - 0 1",
+    };
+    for (const char* fen : fens) {
+        auto b = boardFromFen(fen);
+        CheckInfo info = checkInfoOf(*b);
+        MoveList all = emptyList(), evasions = emptyList();
+        if (b->sideToMove == WHITE) {
+            b->genAllMoves<WHITE>(info, all);
+            b->genEvasions<WHITE>(info, evasions);
+        } else {
+            b->genAllMoves<BLACK>(info, all);
+            b->genEvasions<BLACK>(info, evasions);
+        }
+        if (info.checkers.count == 0) continue;
+        EXPECT_EQ(sorted(moveWords(all)), sorted(moveWords(evasions))) << fen;
+    }
+}
+
+TEST(MoveGen, EvasionPromotionsBlockAndCapture) {
+    // Rook d8 checks along rank 8 towards h8... pawn c7 can take it (promotions),
+    // and a pawn on f7 can block on f8.
+    auto b = boardFromFen("3r3K/2P2P2/8/8/8/8/8/k7 w - - 0 1");
+    const Texts moves = moveTexts(legalList(*b));
+    for (const char* t : {"c7d8q", "c7d8n", "c7d8r", "c7d8b", "f7f8q", "f7f8b"})
+        EXPECT_TRUE(contains(moves, t)) << t;
+    EXPECT_FALSE(contains(moves, "c7c8q"));
+}
+
+TEST(MoveGen, FullListKeepsTheFirst255InGenerationOrder) {
+    // Generators append after what a list holds and drop what does not fit.
+    auto b = boardFromFen("rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1");
+    const std::vector<Move> all = moveWords(legalList(*b));
+    MoveList list = emptyList();
+    for (u32 i = 0; i < 250; ++i) list.add(makeMoveWord(0, 1));
+    b->genAllMoves<WHITE>(checkInfoOf(*b), list);
+    ASSERT_EQ(list.count, 255u);
+    for (u32 i = 0; i < 5; ++i) EXPECT_EQ(list.move(250 + i), all[i]);
+    list.add(makeMoveWord(0, 2));
+    EXPECT_EQ(list.count, 255u);
+    EXPECT_EQ(list.move(254), all[4]);
+}
+
+}  // namespace
