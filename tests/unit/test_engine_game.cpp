@@ -215,3 +215,43 @@ TEST_F(GameFixture, GameRecordIsBoundedSoTheHistoryCannotOverflow) {
     testing::internal::GetCapturedStdout();
     userMove(cycle[(played - 1) % 4]);
 }
+
+TEST_F(GameFixture, ModesOfNewGoPlayOtherAnalyzeExitAndAuto) {
+    testing::internal::CaptureStdout();
+    ASSERT_TRUE(engine.cmdNew({}));
+    EXPECT_EQ(engine.engineColor, BLACK);  // waits for White's move
+    EXPECT_FALSE(engine.forceMode);
+    EXPECT_TRUE(engine.clock.timeControlOn);
+
+    EXPECT_TRUE(engine.cmdAnalyze({}));
+    EXPECT_EQ(engine.engineColor, WHITE);
+    EXPECT_FALSE(engine.clock.timeControlOn);
+    EXPECT_TRUE(engine.cmdGo({}));  // leaves analysis, time control stays off
+    EXPECT_FALSE(engine.analyzeMode);
+    EXPECT_FALSE(engine.clock.timeControlOn);
+    EXPECT_FALSE(engine.cmdExit({}));  // analysis is already off
+    EXPECT_FALSE(engine.clock.timeControlOn);
+
+    EXPECT_TRUE(engine.cmdAnalyze({}));
+    ASSERT_TRUE(engine.cmdNew({}));  // in analysis: analyse White's position
+    EXPECT_EQ(engine.engineColor, WHITE);
+    EXPECT_FALSE(engine.clock.timeControlOn);
+    EXPECT_TRUE(engine.cmdExit({}));
+    EXPECT_EQ(engine.engineColor, NO_COLOR);
+    EXPECT_TRUE(engine.clock.timeControlOn);
+
+    EXPECT_TRUE(engine.cmdPlayOther({}));
+    EXPECT_EQ(engine.engineColor, BLACK);
+    EXPECT_FALSE(engine.cmdAuto({"x"}));
+    EXPECT_FALSE(engine.autoMode);
+    EXPECT_TRUE(engine.cmdAuto({}));
+    EXPECT_EQ(engine.engineColor, WHITE);
+    testing::internal::GetCapturedStdout();
+    engineMove("e2e4");  // in auto mode the engine then plays the other side
+    testing::internal::CaptureStdout();
+    EXPECT_EQ(engine.engineColor, BLACK);
+    EXPECT_TRUE(engine.cmdForce({}));
+    EXPECT_FALSE(engine.autoMode);
+    EXPECT_EQ(engine.engineColor, NO_COLOR);
+    testing::internal::GetCapturedStdout();
+}
