@@ -160,8 +160,10 @@ u64 divideRoot(u64& nodes, Board& board, MovePicker& picker, PerftHash* hash, in
 
 template <Color Us>
 u64 perft(u64& nodes, Board& board, PerftHash* hash, int depth) {
+    // The side to move is not in check here (the caller knows it from the
+    // given checks), so the all-moves picker needs no attack test of its own.
     MovePicker picker;
-    picker.initLegal(&board, NO_MOVE);
+    picker.init(PICK_ALL_LEGAL, &board, CheckerList{}, NO_MOVE);
     return perftNode<Us>(nodes, board, picker, hash, depth);
 }
 
@@ -213,6 +215,20 @@ u64 countLeaves(Board& board, PerftHash* hash, int depth, bool printDivide, u64&
     board.perftKeys[0] = record.key;
     return board.sideToMove == WHITE ? countFor<WHITE>(board, hash, depth, printDivide, nodes)
                                      : countFor<BLACK>(board, hash, depth, printDivide, nodes);
+}
+
+void printPerftReport(bool divide, u64 leaves, u64 nodes, i64 centiseconds, double hashUse) {
+    const u64 t = centiseconds > 0 ? u64(centiseconds) : 0;
+    const u64 speed = t > 0 ? nodes * 100 / t : 0;
+    const char* prefix = divide ? "" : "# ";
+    std::printf("%sTotal leaves: %llu\n", prefix, static_cast<unsigned long long>(leaves));
+    std::printf("%sTotal nodes:  %llu\n", prefix, static_cast<unsigned long long>(nodes));
+    std::printf("%sTime elapsed: %llu.%02llu s\n", prefix, static_cast<unsigned long long>(t / 100),
+                static_cast<unsigned long long>(t % 100));
+    std::printf("%sNodes/second: %llu\n", prefix, static_cast<unsigned long long>(speed));
+    // The hash use prints as a default-formatted double (six significant digits).
+    std::printf("# perftHashFull%%:  %g\n", hashUse);
+    std::fflush(stdout);
 }
 
 #define TALUN_INSTANTIATE_PERFT(C)                                                   \

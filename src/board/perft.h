@@ -58,3 +58,8 @@ u64 divideInCheck(u64& nodes, Board& board, const CheckerList& checkers, PerftHa
 // from scratch into the current history record and put on the perft key
 // stack, the check found, and the matching twin called. depth 1..63.
 u64 countLeaves(Board& board, PerftHash* hash, int depth, bool printDivide, u64& nodes);
+
+// The closing report of "perft" (lines with "# ") or "divide" (totals
+// without it): leaves, nodes, the time in centiseconds as seconds with two
+// decimals, nodes per second (0 for no measurable time) and the hash use.
+void printPerftReport(bool divide, u64 leaves, u64 nodes, i64 centiseconds, double hashUse);

@@ -67,7 +67,7 @@ class ChessPlayer : public SearchInterface {
     // Takes back the last recorded ply; false when the record is empty.
     bool takeBackGameMove();
 
-    // ---- perft hash (engine/cmd_perft.cpp): made at the first use, cleared
+    // ---- perft hash (search/player_perft.cpp): made at the first use, cleared
     // at every later one; freed by the destructor through releasePerftHash.
     bool preparePerftHash();
     void releasePerftHash();

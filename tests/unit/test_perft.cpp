@@ -133,6 +133,19 @@ TEST(Divide, InCheckPrintsOneLinePerEvasion) {
     EXPECT_EQ(total, perftOf(*b, nullptr, 3));
 }
 
+TEST(PerftReport, TimeSpeedAndPrefixes) {
+    testing::internal::CaptureStdout();
+    printPerftReport(false, 20, 210, 105, 0.0);
+    EXPECT_EQ(testing::internal::GetCapturedStdout(),
+              "# Total leaves: 20\n# Total nodes:  210\n# Time elapsed: 1.05 s\n"
+              "# Nodes/second: 200\n# perftHashFull%:  0\n");
+    testing::internal::CaptureStdout();
+    printPerftReport(true, 400, 21, 0, 100.0 * 3 / 65536);
+    EXPECT_EQ(testing::internal::GetCapturedStdout(),
+              "Total leaves: 400\nTotal nodes:  21\nTime elapsed: 0.00 s\n"
+              "Nodes/second: 0\n# perftHashFull%:  0.00457764\n");
+}
+
 TEST(PerftHash, StoresTheKeyBitsTheBucketDoesNotImply) {
     PerftHashPtr hash(createPerftHash(1));
     ASSERT_EQ(hash->entryCount, 65536u);
