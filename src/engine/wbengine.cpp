@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <thread>
 
+#include "engine/input_wait.h"
 #include "engine/settings.h"
 
 WBEngine::WBEngine() {
@@ -200,9 +201,11 @@ void WBEngine::commandLoop() {
         // While a search runs, thread 0 may change the board and show it itself.
         if (!player.isSearchBusy() && positionChanged) printBoard();
         if (!xboardMode) printAndFlush("# Your move: ");
+        // An "auto" game goes on while the loop waits for input.
+        waitForInput(player, [this] { startSearchIfEngineToMove(); });
         LineStatus status = readInputLine(stdin, line);
         if (status == LineStatus::END_OF_INPUT) {
-            while (player.isSearchBusy()) std::this_thread::yield();
+            finishSearchAtEndOfInput(player);
             quitRequested = true;
             break;
         }
