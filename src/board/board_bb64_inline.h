@@ -220,6 +220,7 @@ inline void Board_BB64::makeMoveImpl(Move m, UndoRecord& undo) {
         next.key = key;
         next.pawnKey = pawnKey;
         next.repetitionCount = 0;
+        assert(isConsistent());
     } else {
         perftKeys[++perftKeyCount] = key;
     }
@@ -287,6 +288,7 @@ inline void Board_BB64::unmakeMoveImpl(Move m, const UndoRecord& undo) {
     halfMoveClock = undo.halfMoveClock;
     if constexpr (Full) {
         --historyIndex;
+        assert(isConsistent());
     } else {
         --perftKeyCount;
     }
