@@ -202,6 +202,9 @@ void WBEngine::commandLoop() {
         if (!xboardMode) printAndFlush("# Your move: ");
         LineStatus status = readInputLine(stdin, line);
         if (status == LineStatus::END_OF_INPUT) {
+            // A search with an end of its own delivers its move first; an
+            // analysis or a search without time or depth limit would never end.
+            if (analyzeMode || (!clock.timeControlOn && !clock.depthLimitOn)) player.stopSearch();
             while (player.isSearchBusy()) std::this_thread::yield();
             quitRequested = true;
             break;
