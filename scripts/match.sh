@@ -109,17 +109,20 @@ for g in games:
     elif result in ("1-0", "0-1"):
         won = (result == "1-0") == (white == me)
         s[0] += won; s[2 if won else 4] += 1
-    comment = " ".join(re.findall(r'\{([^}]*)\}', g.split("\n\n", 1)[-1])[-1:])
-    if re.search(r'illegal|time forfeit|forfeits on time|loses on time|crash|exited|'
-                 r'disconnect|no response|false claim|unterminated', comment, re.I):
-        faults.append(f'{white} - {black} {result} {{{comment}}}')
+    comments = re.findall(r'\{([^}]*)\}', g.split("\n\n", 1)[-1])
+    comment = comments[-1] if comments else ""
+    if re.search(r'illegal|on time|flag|crash|exit|died|disconnect|no response|unterminated',
+                 comment, re.I):
+        lost = result == ("0-1" if white == me else "1-0")
+        who = me if lost or result == "*" else opp
+        faults.append((who, f'{white} - {black} {result} {{{comment}}}'))
 total = [0.0, 0]
 for opp, (p, n, w, d, l) in sorted(score.items()):
     print(f'{me} vs {opp}: {p:g}/{n} (+{w} ={d} -{l})')
     total[0] += p; total[1] += n
 print(f'{me} total: {total[0]:g}/{total[1]}')
-for f in faults:
-    print('FAULT:', f)
+for who, f in faults:
+    print(('FAULT: ' if who == me else 'opponent fault: ') + f)
 print(f'pgn: {pgn}')
-sys.exit(1 if faults else 0)
+sys.exit(1 if any(who == me for who, _ in faults) else 0)
 PY

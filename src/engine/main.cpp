@@ -1,1 +1,44 @@
-int main() { return 0; }
+// Entry of every Talun program: start-up, then the command loop.
+#include <cstdio>
+#include <iostream>
+
+#include "engine/settings.h"
+#include "engine/wbengine.h"
+
+namespace {
+
+constexpr const char* START_FEN = "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1";
+
+void printBanner() {
+    printAndFlush("# " TALUN_ENGINE_NAME " " TALUN_VERSION
+                  "\n"
+                  "# a chess engine for xboard/WinBoard, by the Talun developers\n"
+                  "# \n"
+                  "feature done=0\n");
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    std::ios::sync_with_stdio(true);  // printf and std::cout share one order
+    WBEngine engine;
+    ChessPlayer& player = engine.player;
+
+    if (!player.board) player.board = new Board();
+    player.board->resetBoard();
+
+    player.maxCores = detectProcessorCount();
+    readSettingsFile(player);
+    printBanner();
+    parseCommandLine(player, argc, argv);
+    setvbuf(stdin, nullptr, _IONBF, 0);
+
+    player.prepareSearch(false);
+    player.board->setFEN(START_FEN);
+    player.plyCount = 0;
+    player.outOfBook = 0;
+    engine.positionChanged = true;
+
+    engine.commandLoop();
+    return 0;
+}

@@ -2,6 +2,7 @@
 // return false on failure; the command loop then prints the error-code line.
 #pragma once
 
+#include <atomic>
 #include <string>
 #include <vector>
 
@@ -11,7 +12,7 @@
 using Args = std::vector<std::string>;
 
 class WBEngine : public EngineInterface {
-public:
+   public:
     WBEngine();
     void makeEngineMove(Move move) override;
     void printBoard();
@@ -41,8 +42,8 @@ public:
     bool cmdOption(const Args& a);
     bool cmdBook(const Args& a);
     bool cmdNoBook(const Args& a);
-    bool cmdPerft(const Args& a);       // engine/cmd_perft.cpp
-    bool cmdDivide(const Args& a);      // engine/cmd_perft.cpp
+    bool cmdPerft(const Args& a);   // engine/cmd_perft.cpp
+    bool cmdDivide(const Args& a);  // engine/cmd_perft.cpp
     bool cmdSelfTest(const Args& a);
     bool cmdTest(const Args& a);
     bool printEvaluation(const Args& a);  // engine/cmd_eval.cpp
@@ -52,14 +53,32 @@ public:
     bool cmdNoRandGame(const Args& a);
     bool cmdRandGames(const Args& a);
 
+    // Runs the command loop on standard input until "quit" or the end of input.
+    void commandLoop();
+    // Splits one non-empty input line and runs its command; false when it failed.
+    bool dispatchCommand(const std::string& line);
+
     Clock clock;
     ChessPlayer player;
-    Color engineColor = NO_COLOR;
-    bool gameOver = false;
-    bool forceMode = false;
-    bool positionChanged = true;
+    // Search thread 0 writes these when it delivers its move (makeEngineMove)
+    // while the command loop may read them, hence atomics.
+    std::atomic<Color> engineColor{NO_COLOR};
+    std::atomic<bool> gameOver{false};
+    std::atomic<bool> forceMode{false};
+    std::atomic<bool> positionChanged{true};
     bool xboardMode = false;
-    bool analyzeMode = false;
-    bool autoMode = false;
+    std::atomic<bool> analyzeMode{false};
+    std::atomic<bool> autoMode{false};
     bool quitRequested = false;
+
+   private:
+    // Records and makes a move of the side to move in the game record.
+    void playMove(Move move);
+    // Takes back the last ply of the game record; false when there is none.
+    bool takeBackPly();
+    void startSearchIfEngineToMove();
 };
+
+// Splits text at every separator; empty pieces between two separators stay,
+// an empty last piece is dropped, an empty text gives no pieces.
+Args splitString(const std::string& text, char separator);

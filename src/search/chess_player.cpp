@@ -7,6 +7,7 @@
 
 #include "engine/book.h"
 #include "eval/eval_tables.h"
+#include "eval/pawn_hash.h"
 #include "search/threads.h"
 #include "search/transposition_table.h"
 
@@ -58,6 +59,8 @@ ChessPlayer::~ChessPlayer() {
     releasePerftHash();
     delete transpositionTable;
     transpositionTable = nullptr;
+    delete pawnHashTable;
+    pawnHashTable = nullptr;
     delete board;
     board = nullptr;
 }
@@ -92,7 +95,33 @@ void ChessPlayer::prepareTranspositionTable(bool clearHash) {
     ttHashSizeMB = inUse;
 }
 
-void ChessPlayer::preparePawnHashTable(bool /*clearHash*/) {}
+void ChessPlayer::preparePawnHashTable(bool clearHash) {
+    bool create = clearHash || pawnHashTable == nullptr;
+    if (!create && pawnHashSizeMB == pawnHashSizeMBInUse) return;
+    if (pawnHashTable == nullptr) pawnHashTable = new PawnHashTable;
+    // A successful resize gives fresh, cleared entries and a zero hit counter;
+    // a failed one keeps the table as it was.
+    bool done = false;
+    for (u32 size = pawnHashSizeMB < 1 ? 1 : pawnHashSizeMB;; size /= 2) {
+        if (pawnHashTable->resize(size)) {
+            done = true;
+            break;
+        }
+        std::printf("# could not allocate %u MB for the Pawn hash\n", size);
+        std::fflush(stdout);
+        if (size <= 1) break;
+    }
+    if (done) {
+        printNewSize("Pawn hash", pawnHashTable->sizeMB());
+    } else if (pawnHashTable->entries == nullptr) {
+        delete pawnHashTable;  // the evaluation runs without a pawn hash
+        pawnHashTable = nullptr;
+    } else if (clearHash) {
+        pawnHashTable->clear();
+    }
+    pawnHashSizeMBInUse = pawnHashTable != nullptr ? pawnHashTable->sizeMB() : 0;
+    pawnHashSizeMB = pawnHashSizeMBInUse;
+}
 
 void ChessPlayer::destroyThreadPool() {
     if (threadPool == nullptr) return;
@@ -137,7 +166,11 @@ void ChessPlayer::stopSearch() {
 
 void ChessPlayer::startSearch() {
     if (threadPool == nullptr) return;
-    for (u32 i = 0; i < threadPool->count; i++) {
+    // Thread 0 ends the search of the others when its own ends, so it is woken
+    // last: every other thread is busy by then and gets its stop. (Woken first,
+    // a quick thread 0 could finish before a later thread started, and that
+    // thread would search on with nobody to stop it.)
+    for (u32 i = threadPool->count; i-- > 0;) {
         SearchThread* t = threadPool->items[i];
         // Cleared here, before the wake-up, never by the thread: a stop sent
         // right after this cannot be undone by the starting search.

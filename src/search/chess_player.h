@@ -2,6 +2,8 @@
 // the hash tables and the pool of search threads, and holds the engine settings.
 #pragma once
 
+#include <atomic>
+
 #include "board/board.h"
 #include "engine/clock.h"
 #include "search/search_interface.h"
@@ -20,7 +22,7 @@ struct ThreadPool {
 };
 
 class ChessPlayer : public SearchInterface {
-public:
+   public:
     ChessPlayer();
     ~ChessPlayer();
     ChessPlayer(const ChessPlayer&) = delete;
@@ -54,6 +56,17 @@ public:
     bool claimsDraw(Move move);
     bool checkGameEnd();
 
+    // ---- game record (engine/game_end.cpp)
+    // The game record and the board's history share one bound; the search needs
+    // the last SEARCH_HISTORY_ROOM records of the history for its own plies.
+    static constexpr u32 SEARCH_HISTORY_ROOM = 128;
+    static constexpr u32 MAX_GAME_PLIES = HISTORY_SIZE - SEARCH_HISTORY_ROOM;
+    bool isGameRecordFull() const { return plyCount >= MAX_GAME_PLIES; }
+    // Records and makes a legal move of the side to move; the record must not be full.
+    void playGameMove(Move move);
+    // Takes back the last recorded ply; false when the record is empty.
+    bool takeBackGameMove();
+
     // ---- perft hash (search/player_perft.cpp): made at the first use, cleared
     // at every later one; freed by the destructor through releasePerftHash.
     bool preparePerftHash();
@@ -76,13 +89,13 @@ public:
     TablebaseState* tablebaseState = nullptr;
     u32 gtbCacheSizeMB = 16;
     char gtbPath[256] = "C:/gtb";
-    u8 bookEnabled = 1;
+    std::atomic<u8> bookEnabled{1};  // set by commands while a search may run
     u8 outOfBook = 0;
     Book* book = nullptr;
     char bookFilePath[256] = "book.bin";
     Move ponderMove = 0;
-    u8 randomMoveMode = 0;
-    u8 postThinking = 1;
+    std::atomic<u8> randomMoveMode{0};  // set by commands while a search may run
+    std::atomic<u8> postThinking{1};    // set by commands while a search may run
     u32 maxCores = 1;
     u32 numberOfCores = 1;
     u32 threadCount = 0;

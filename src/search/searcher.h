@@ -31,9 +31,20 @@ inline void bump(SearchCounter& c) {
 constexpr Score RAZOR_MARGIN[4] = {0, 232, 264, 296};
 constexpr Score REVERSE_FUTILITY_MARGIN[6] = {0, 80, 160, 240, 320, 400};
 
+// Depth of the search after a null move at `depth`; 0 or less means the
+// quiescence search.
+constexpr i32 nullMoveDepth(i32 depth) { return depth - 4 - (depth / 4 < 3 ? depth / 4 : 3); }
+
 // Mate-distance bounds of a node: lo = ply - 32000 (0 when the opponent has only
 // its king), hi = 31999 - ply (0 when the side to move has only its king).
 void mateDistanceBounds(const Board& board, i32 ply, Score& lo, Score& hi);
+
+// pv = move followed by at most 62 moves of child.
+void setPvLine(PvLine& pv, Move move, const PvLine& child);
+// A move that takes nothing, promotes nothing and brings no pawn to its
+// seventh rank (the moves that late-move reduction may reduce).
+template <Color Us>
+bool isQuietMove(const Board& board, Move move);
 
 struct Searcher {
     u32 threadIndex = 0;
@@ -91,6 +102,35 @@ struct Searcher {
     Score qsearch(Score alpha, Score beta, i32 ply, bool skipQuietChecks, PvLine& pv);
 
     // ---- helpers of the nodes
+    // Entry steps shared by the full-width and in-check nodes: node count, stop
+    // and time test, draw, mate-distance window, table probe. Answers the
+    // node's score, or NODE_GOES_ON.
+    static constexpr Score NODE_GOES_ON = 50000;
+    template <Color Us>
+    Score enterNode(Score& alpha, Score& beta, i32 ply, i32 depth, PvLine& pv, Score& lo,
+                    Score& hi, Move& hashMove);
+    template <Color Us>
+    bool probe(Score alpha, Score beta, i32 ply, i32 depth, Score& score, Move& hashMove);
+    // storeTT for the current position; nothing once the search is stopped.
+    void store(Score lo, Score hi, Score alpha, Score beta, i32 ply, i32 depth, Score score,
+               Move move);
+    // Whether a stored move is a legal move here (full test).
+    template <Color Us>
+    bool isPlayable(Move move);
+    template <Color Us>
+    bool nullMoveAllowed(i32 ply) const;
+    template <Color Us>
+    Score searchNullMove(Score beta, i32 ply, i32 depth);
+    // Takes back makeNullMove: history, side, castling, en passant, clock.
+    void takeBackNullMove(const UndoRecord& undo);
+    void countCutoff(u32 number);
+    // Quiet moves of Us that give check (no promotions), legal, without duplicates.
+    template <Color Us>
+    void generateQuietChecks(MoveList& list);
+    template <Color Us>
+    Score searchQuietChecks(Score alpha, Score beta, i32 ply, Score best, bool oneCaptureHandedOut,
+                            PvLine& pv);
+
     // Thread 0's time test; true once the search must stop (stop is then set).
     bool timeUp();
     u8 age(i32 ply) const { return searchAge(board.historyIndex, ply); }

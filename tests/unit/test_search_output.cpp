@@ -44,3 +44,16 @@ TEST(SearchStatisticsText, EmptySearch) {
               "# pawnHashFull% = 0, pawnHashHits = 0\n"
               "# tbHits = 0\n");
 }
+
+TEST(ThinkingText, Line) {
+    PvLine pv{};
+    pv.length = 3;
+    pv.moves[0] = makeMoveWord(12, 28, MOVE_NORMAL, 1);  // e2e4
+    pv.moves[1] = CASTLE_BLACK_KING_SIDE;                // e8g8
+    pv.moves[2] = makePromotion(52, 61, QUEEN);          // e7f8q
+    EXPECT_EQ(thinkingLine(5, -17, 123, 4567, pv), "5 -17 123 4567 e2e4 e8g8 e7f8q\n");
+    EXPECT_EQ(lineText(pv), "e2e4 e8g8 e7f8q");
+    // No legal move at the root: depth 0 and an empty line.
+    PvLine empty{};
+    EXPECT_EQ(thinkingLine(0, -32000, 0, 0, empty), "0 -32000 0 0\n");
+}
