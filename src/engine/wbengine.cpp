@@ -205,6 +205,8 @@ void WBEngine::commandLoop() {
         waitForInput(player, [this] { startSearchIfEngineToMove(); });
         LineStatus status = readInputLine(stdin, line);
         if (status == LineStatus::END_OF_INPUT) {
+            // A search with an end of its own delivers its move first; an
+            // untimed search without a depth limit would never end.
             finishSearchAtEndOfInput(player);
             quitRequested = true;
             break;

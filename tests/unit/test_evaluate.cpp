@@ -3,6 +3,7 @@
 #include <atomic>
 #include <cctype>
 #include <memory>
+#include <random>
 #include <sstream>
 #include <string>
 #include <thread>
@@ -430,4 +431,53 @@ TEST_F(Eval, HandDerivedTerms) {
     expectRow(breakdown("4k3/p7/8/8/8/1P6/2P5/N3K3 w - - 0 1"), ROW_KNIGHTS, -13, -55, 0, 0);
     // King g1 behind f2, g2, h3: pattern 35, one pawn missing; no open file.
     expectRow(breakdown("6k1/5ppp/8/8/8/7P/5PP1/6K1 w - - 0 1"), ROW_KING_SAFETY, -15, 7, 0, 0);
+}
+
+namespace {
+
+MoveList legalMoves(Board& b) {
+    MoveList list;
+    list.clear();
+    CheckInfo info;
+    if (b.sideToMove == WHITE) {
+        b.computeCheckInfo<WHITE>(info);
+        b.genAllMoves<WHITE>(info, list);
+    } else {
+        b.computeCheckInfo<BLACK>(info);
+        b.genAllMoves<BLACK>(info, list);
+    }
+    return list;
+}
+
+}  // namespace
+
+// Random games from test positions: after every move the incrementally kept
+// board scores as the same position set up afresh and as its colour twin.
+TEST_F(Eval, RandomWalksKeepScoresConsistent) {
+    std::mt19937 random(20261208);
+    const std::vector<EpdLine> lines = readEpdFile(testDataPath("epd/wac.epd"));
+    int checked = 0;
+    for (size_t n = 0; n < lines.size(); n += 3) {
+        std::istringstream fields(lines[n].fen);
+        std::string placement, side, castling, ep;
+        fields >> placement >> side >> castling >> ep;
+        Board walk;
+        if (!walk.setFEN((placement + " " + side + " " + castling + " " + ep + " 0 1").c_str()))
+            continue;
+        for (int ply = 0; ply < 40; ++ply) {
+            const MoveList moves = legalMoves(walk);
+            if (moves.count == 0) break;
+            UndoRecord undo;
+            walk.makeMove(moves.move(random() % moves.count), undo);
+            char fen[90];
+            walk.getFEN(fen);
+            const Score score = evaluate(walk, pawnHash.get(), -MATE_SCORE, MATE_SCORE);
+            ASSERT_EQ(score, eval(fen)) << fen;
+            if (walk.pieces(PAWN, WHITE) && walk.pieces(PAWN, BLACK)) {
+                ASSERT_EQ(score, eval(mirrorFen(fen))) << fen;
+            }
+            ++checked;
+        }
+    }
+    EXPECT_GT(checked, 2000);
 }
