@@ -111,6 +111,9 @@ public:
     template <Color Us> void genKnightCaptures(const CheckInfo& info, MoveList& list);
     template <Color Us> void genSliderMovesTo(const CheckInfo& info, Bitboard target, MoveList& list);
     template <Color Us> void genPawnPushesTo(const CheckInfo& info, Bitboard target, MoveList& list);
+    // The number of legal moves that genAllMoves would write (at most 255),
+    // counted without writing most of them: perft's leaf count.
+    template <Color Us> u32 countLegalMoves(const CheckInfo& info);
 
     // ---- random positions (randpos.cpp)
     void setRandomPosition();

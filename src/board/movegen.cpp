@@ -216,6 +216,80 @@ void Board_BB64::genAllMoves(const CheckInfo& info, MoveList& list) {
 }
 
 // ---------------------------------------------------------------------------
+// Counting. Moves that need no trial are counted by their target sets; the
+// rest (in check, king, pinned men, en passant, castling) are generated.
+
+template <Color Us>
+u32 Board_BB64::countLegalMoves(const CheckInfo& info) {
+    MoveList tried;
+    tried.count = 0;
+    if (info.checkers.count != 0) {
+        genEvasions<Us>(info, tried);  // the same moves as genAllMoves in check
+        return tried.count;
+    }
+    constexpr int up = forward<Us>();
+    constexpr int capA = firstCaptureStep<Us>();
+    constexpr int capH = secondCaptureStep<Us>();
+    const Bitboard pinned = info.pinnedOrthogonal | info.pinnedDiagonal;
+    const Bitboard occ = occupied(), own = pieces(Us), enemy = pieces(~Us), empty = ~occ;
+    const Bitboard lastRank = relativeRank<Us>(7);
+    u32 n = 0;
+
+    genEnPassant<Us>(info, tried);
+    Bitboard knights = pieces(KNIGHT, Us) & ~pinned;  // a pinned knight never moves
+    while (knights) n += popCount(knightAttacks[popLowest(knights)] & ~own);
+    Bitboard diagonal = (bitboards[BISHOP - 1] | bitboards[QUEEN - 1]) & own;
+    while (diagonal) {
+        const Square from = Square(popLowest(diagonal));
+        const Bitboard targets = bishopAttacks(from, occ) & ~own;
+        if (pinned & squareBit(from))
+            addTargets<Us>(*this, info, tried, from, targets);
+        else
+            n += popCount(targets);
+    }
+    Bitboard orthogonal = (bitboards[ROOK - 1] | bitboards[QUEEN - 1]) & own;
+    while (orthogonal) {
+        const Square from = Square(popLowest(orthogonal));
+        const Bitboard targets = rookAttacks(from, occ) & ~own;
+        if (pinned & squareBit(from))
+            addTargets<Us>(*this, info, tried, from, targets);
+        else
+            n += popCount(targets);
+    }
+    addKingMoves<Us>(*this, tried, ~own);
+
+    const Bitboard pawns = pieces(PAWN, Us);
+    const Bitboard free = pawns & ~pinned;
+    const Bitboard singles = shiftBy<up>(free) & empty;
+    const Bitboard doubles = shiftBy<up>(singles & relativeRank<Us>(2)) & empty;
+    const Bitboard takesA = shiftBy<capA>(free) & firstCaptureTargets<Us>() & enemy;
+    const Bitboard takesH = shiftBy<capH>(free) & secondCaptureTargets<Us>() & enemy;
+    n += popCount(singles & ~lastRank) + popCount(doubles) + popCount(takesA & ~lastRank) +
+         popCount(takesH & ~lastRank);
+    n += 4 *
+         (popCount(singles & lastRank) + popCount(takesA & lastRank) + popCount(takesH & lastRank));
+    const Bitboard held = pawns & pinned;
+    if (held) {
+        const Bitboard heldSingles = shiftBy<up>(held) & empty;
+        addPawnMoves<Us, up>(*this, info, tried, heldSingles & ~lastRank, 0);
+        addPromotionGroups<Us, up, false>(*this, info, tried, heldSingles & lastRank);
+        addPawnMoves<Us, 2 * up>(*this, info, tried,
+                                 shiftBy<up>(heldSingles & relativeRank<Us>(2)) & empty, 1);
+        const Bitboard heldA = shiftBy<capA>(held) & firstCaptureTargets<Us>() & enemy;
+        const Bitboard heldH = shiftBy<capH>(held) & secondCaptureTargets<Us>() & enemy;
+        addPawnMoves<Us, capA>(*this, info, tried, heldA & ~lastRank, 0);
+        addPawnMoves<Us, capH>(*this, info, tried, heldH & ~lastRank, 0);
+        addPromotionGroups<Us, capA, false>(*this, info, tried, heldA & lastRank);
+        addPromotionGroups<Us, capH, false>(*this, info, tried, heldH & lastRank);
+    }
+    genCastlingKingSide<Us>(info, tried);
+    genCastlingQueenSide<Us>(info, tried);
+    // A list holds at most 255 moves: the count is what the list would hold.
+    const u32 total = n + tried.count;
+    return total < MoveList::CAPACITY ? total : MoveList::CAPACITY;
+}
+
+// ---------------------------------------------------------------------------
 // The twins.
 
 #define TALUN_INSTANTIATE_MOVEGEN(C)                                                              \
@@ -233,7 +307,8 @@ void Board_BB64::genAllMoves(const CheckInfo& info, MoveList& list) {
     template void Board_BB64::genKnightMovesTo<C>(const CheckInfo&, Bitboard, MoveList&);         \
     template void Board_BB64::genKnightCaptures<C>(const CheckInfo&, MoveList&);                  \
     template void Board_BB64::genSliderMovesTo<C>(const CheckInfo&, Bitboard, MoveList&);         \
-    template void Board_BB64::genPawnPushesTo<C>(const CheckInfo&, Bitboard, MoveList&);
+    template void Board_BB64::genPawnPushesTo<C>(const CheckInfo&, Bitboard, MoveList&);          \
+    template u32 Board_BB64::countLegalMoves<C>(const CheckInfo&);
 
 TALUN_INSTANTIATE_MOVEGEN(WHITE)
 TALUN_INSTANTIATE_MOVEGEN(BLACK)

@@ -119,10 +119,9 @@ inline u64 childCount(u64& nodes, Board& board, Move m, PerftHash* hash, int dep
 template <Color Us>
 u64 perftNode(u64& nodes, Board& board, MovePicker& picker, PerftHash* hash, int depth) {
     ++nodes;
-    if (depth <= 1) {
-        picker.next<Us, false>();
-        return picker.moveList.count;
-    }
+    // Leaves are counted in bulk: the number of moves the picker's list would
+    // hold, without handing them out.
+    if (depth <= 1) return board.countLegalMoves<Us>(picker.checkInfo());
     const HashKey key = board.perftKeys[board.perftKeyCount];
     u64 sum = 0;
     if (hash && hash->probe(key, u32(depth), sum)) return sum;

@@ -110,6 +110,8 @@ void checkPosition(Board& b, std::mt19937& rng, const std::string& where) {
         b.template genEvasions<Us>(info, evasions);
         EXPECT_EQ(sorted(moveWords(evasions)), sorted(legal)) << where;
     }
+    // Perft's bulk count agrees with the list.
+    EXPECT_EQ(b.template countLegalMoves<Us>(info), all.count) << where;
     // The unordered picker hands out the same list.
     MovePicker p;
     p.initLegal(&b, NO_MOVE);
