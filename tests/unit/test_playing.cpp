@@ -104,7 +104,7 @@ class StdoutCapture {
 
 }  // namespace
 
-TEST(Playing, MateInOneAndForcedMove) {
+TEST(SearchPlaying, MateInOneAndForcedMove) {
     TestEngine e;
     e.clock.timePerSession = 100000;
     e.setPosition("6k1/5ppp/8/8/8/8/8/R5K1 w - - 0 1");
@@ -122,7 +122,7 @@ TEST(Playing, MateInOneAndForcedMove) {
     EXPECT_FALSE(e.clock.running);
 }
 
-TEST(Playing, OutOfBookCorrectionOnceAfterNew) {
+TEST(SearchPlaying, OutOfBookCorrectionOnceAfterNew) {
     TestEngine e;
     e.clock.timePerSession = 500;  // five seconds for 40 moves
     StdoutCapture capture;
@@ -137,7 +137,7 @@ TEST(Playing, OutOfBookCorrectionOnceAfterNew) {
     EXPECT_EQ(e.player.outOfBook, 1);
 }
 
-TEST(Playing, NoTimeLeftStillGivesASearchedMove) {
+TEST(SearchPlaying, NoTimeLeftStillGivesASearchedMove) {
     for (u32 cores : {1u, 3u}) {
         TestEngine e(cores);
         e.player.maxCores = 4;
@@ -153,7 +153,7 @@ TEST(Playing, NoTimeLeftStillGivesASearchedMove) {
     }
 }
 
-TEST(Playing, BookMovesOnlyWhenLegal) {
+TEST(SearchPlaying, BookMovesOnlyWhenLegal) {
     char path[] = "/tmp/talun_playbook_XXXXXX";
     int fd = mkstemp(path);
     // Start position: e2e4 (legal). After 1.e4: the entry says e7e5 twice
@@ -188,7 +188,7 @@ TEST(Playing, BookMovesOnlyWhenLegal) {
     std::remove(path);
 }
 
-TEST(Playing, RandomMoveMode) {
+TEST(SearchPlaying, RandomMoveMode) {
     TestEngine e;
     e.player.randomMoveMode = 1;
     e.clock.timePerSession = 1000;
@@ -198,7 +198,7 @@ TEST(Playing, RandomMoveMode) {
     EXPECT_EQ(e.player.outOfBook, 0);
 }
 
-TEST(Playing, AnalysisHandsOutNoMoveAndStopsOnRequest) {
+TEST(SearchPlaying, AnalysisHandsOutNoMoveAndStopsOnRequest) {
     TestEngine e(2);
     e.player.maxCores = 2;
     e.player.postThinking = 1;
