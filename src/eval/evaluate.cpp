@@ -234,6 +234,12 @@ Score evaluateImpl(const Board& board, PawnHashTable* pawnHash, Score alpha, Sco
     assert(board.pieces(KING, WHITE) && board.pieces(KING, BLACK));
     assert(!(board.pieces(PAWN) & 0xFF000000000000FFULL));
 
+    // The pawn-hash entry is usually a cache miss: start loading it while the
+    // material and the base score are computed.
+    const HashKey pawnKey = board.current().pawnKey;
+    PawnHashEntry* entry = pawnHash ? &pawnHash->entryFor(pawnKey) : nullptr;
+    if (entry) __builtin_prefetch(entry);
+
     MaterialInfo info;
     evaluateMaterial(info, board);
     const int scale = computeScaleFactor(board, info);
@@ -264,9 +270,7 @@ Score evaluateImpl(const Board& board, PawnHashTable* pawnHash, Score alpha, Sco
     }
 
     // Pawn structure: the hash first.
-    const HashKey pawnKey = board.current().pawnKey;
     PawnHashData pawns;
-    PawnHashEntry* entry = pawnHash ? &pawnHash->entryFor(pawnKey) : nullptr;
     if (entry && entry->load(pawnKey, pawns)) {
         pawnHash->countHit();
         if constexpr (Trace) bd->add(WHITE, ROW_PAWN_STRUCTURE, pawns.mg, pawns.eg);
