@@ -227,6 +227,27 @@ Score evaluatePawnless(const Board& board, const MaterialInfo& info, int scale, 
 
 // ---------------------------------------------------------------------------
 
+// The pawn structure and file masks: from the pawn hash when it holds the
+// key, else computed and stored (always replacing).
+template <bool Trace>
+PawnHashData probePawnStructure(const Board& board, PawnHashTable* pawnHash, PawnHashEntry* entry,
+                                HashKey pawnKey, EvalBreakdown* bd) {
+    PawnHashData pawns;
+    if (entry && entry->load(pawnKey, pawns)) {
+        pawnHash->countHit();
+        if constexpr (Trace) bd->add(WHITE, ROW_PAWN_STRUCTURE, pawns.mg, pawns.eg);
+        return pawns;
+    }
+    PawnStructureTrace sides;
+    pawns = computePawnStructure(board, Trace ? &sides : nullptr);
+    if (entry) entry->store(pawnKey, pawns);
+    if constexpr (Trace) {
+        bd->add(WHITE, ROW_WEAK_PAWNS, sides.mg[WHITE], sides.eg[WHITE]);
+        bd->add(BLACK, ROW_WEAK_PAWNS, sides.mg[BLACK], sides.eg[BLACK]);
+    }
+    return pawns;
+}
+
 template <bool Trace>
 Score evaluateImpl(const Board& board, PawnHashTable* pawnHash, Score alpha, Score beta,
                    EvalBreakdown* bd) {
@@ -269,20 +290,7 @@ Score evaluateImpl(const Board& board, PawnHashTable* pawnHash, Score alpha, Sco
         if (beta < base - LAZY_MARGIN + 1) return base - LAZY_MARGIN;
     }
 
-    // Pawn structure: the hash first.
-    PawnHashData pawns;
-    if (entry && entry->load(pawnKey, pawns)) {
-        pawnHash->countHit();
-        if constexpr (Trace) bd->add(WHITE, ROW_PAWN_STRUCTURE, pawns.mg, pawns.eg);
-    } else {
-        PawnStructureTrace sides;
-        pawns = computePawnStructure(board, Trace ? &sides : nullptr);
-        if (entry) entry->store(pawnKey, pawns);
-        if constexpr (Trace) {
-            bd->add(WHITE, ROW_WEAK_PAWNS, sides.mg[WHITE], sides.eg[WHITE]);
-            bd->add(BLACK, ROW_WEAK_PAWNS, sides.mg[BLACK], sides.eg[BLACK]);
-        }
-    }
+    const PawnHashData pawns = probePawnStructure<Trace>(board, pawnHash, entry, pawnKey, bd);
     const FileInfo files{pawns.openFiles, pawns.halfOpenFiles, popCount(pawns.openFiles),
                          popCount(pawns.halfOpenFiles)};
     assert(files.openCount + files.halfOpenCount <= 8);
