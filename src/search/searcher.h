@@ -17,6 +17,8 @@ class SearchInterface;
 
 // Deepest ply a node may reach: keeps a principal variation within its 63 moves.
 constexpr i32 MAX_SEARCH_PLY = MAX_PV_LENGTH;
+// Thread 0 asks its controller for the time every this many of its nodes.
+constexpr u64 TIME_TEST_INTERVAL = 256;
 // A node makes no move once the board's history has fewer free records than this.
 constexpr u32 HISTORY_RESERVE = 4;
 
