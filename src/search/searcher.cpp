@@ -200,6 +200,7 @@ Score Searcher::searchNode(Score alpha, Score beta, i32 ply, i32 depth, PvLine& 
         board.current().move = m;
         UndoRecord undo;
         board.makeMove<Us>(m, undo);
+        prefetchEntry();
         Score bound = std::max(alpha, best);
         Score s;
         if (reduce) {
@@ -292,6 +293,7 @@ Score Searcher::searchInCheck(const CheckerList& checkers, Score alpha, Score be
         board.current().move = m;
         UndoRecord undo;
         board.makeMove<Us>(m, undo);
+        prefetchEntry();
         Score s = searchChild<Them>(given, std::max(alpha, best), beta, ply + 1, skipQuietChecks,
                                     depth - 1, number, child);
         board.unmakeMove<Us>(m, undo);

@@ -126,6 +126,12 @@ struct Searcher {
     // Takes back makeNullMove: history, side, castling, en passant, clock.
     void takeBackNullMove(const UndoRecord& undo);
     void countCutoff(u32 number);
+    // Starts loading the table bucket of the current position (the child that
+    // is about to be searched) while the move's other work goes on.
+    void prefetchEntry() const {
+        if (transpositionTable != nullptr && transpositionTable->entries != nullptr)
+            __builtin_prefetch(transpositionTable->bucket(board.current().key));
+    }
     // Quiet moves of Us that give check (no promotions), legal, without duplicates.
     template <Color Us>
     void generateQuietChecks(MoveList& list);
