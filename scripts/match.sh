@@ -13,13 +13,13 @@
 #     '"SF-1500" -fcp stockfish -fUCI -firstOptions "UCI_LimitStrength=true,UCI_Elo=1500"'
 #   Defaults: 50 games against each of fairymax phalanx hoichess sjeng at
 #   10 s + 0.1 s, 1 core, 2 xboard instances at once, build/release/TalunBB,
-#   positions ../shared/data/epd/eco8.fen.
+#   positions eco8.fen of $TALUN_DATA_DIR (default ../shared/data).
 # Prints the score against each opponent and every game that ended by an
 # illegal move, a time forfeit or a crash; exits 1 when there was any.
 set -eu
 ROOT=$(cd "$(dirname "$0")/.." && pwd)
 G=50 CORES=1 J=2 TC=0:10 INC=0.1 W=""
-POS="$ROOT/../shared/data/epd/eco8.fen"
+POS="${TALUN_DATA_DIR:-$ROOT/../shared/data}/epd/eco8.fen"
 ENGINE="$ROOT/build/release/TalunBB"
 OUT=""
 while [ $# -gt 0 ]; do case "$1" in
@@ -29,7 +29,7 @@ while [ $# -gt 0 ]; do case "$1" in
   -h|--help) sed -n '2,20p' "$0"; exit 0;;
   *) break;; esac; done
 [ $# -gt 0 ] || set -- fairymax phalanx hoichess sjeng
-POS=$(readlink -f "$POS"); ENGINE=$(readlink -f "$ENGINE")
+POS=$(readlink -f "$POS" || echo "$POS"); ENGINE=$(readlink -f "$ENGINE" || echo "$ENGINE")
 [ -r "$POS" ] || { echo "no position file: $POS" >&2; exit 2; }
 [ -x "$ENGINE" ] || { echo "no program: $ENGINE (build it first)" >&2; exit 2; }
 export PATH=$PATH:/usr/games
@@ -93,27 +93,31 @@ wait "${PIDS[@]}" || true
 python3 - "$OUT" "$NAME" <<'PY'
 import re, sys
 pgn, me = sys.argv[1], sys.argv[2]
+# The PGN names the engine by the name it announces ("TalunBB <version>").
+def is_me(name):
+    return name is not None and name.startswith("TalunBB")
 text = open(pgn, encoding="latin-1").read()
 games = re.split(r'\n(?=\[Event )', text.strip()) if text.strip() else []
 score, faults = {}, []
 for g in games:
     tag = dict(re.findall(r'\[(\w+) "([^"]*)"\]', g))
     white, black, result = tag.get("White"), tag.get("Black"), tag.get("Result", "*")
-    if me not in (white, black):
+    if not (is_me(white) or is_me(black)):
         continue
-    opp = black if white == me else white
+    white_me = is_me(white)
+    opp = black if white_me else white
     s = score.setdefault(opp, [0.0, 0, 0, 0, 0])  # points, games, wins, draws, losses
     s[1] += 1
     if result == "1/2-1/2":
         s[0] += 0.5; s[3] += 1
     elif result in ("1-0", "0-1"):
-        won = (result == "1-0") == (white == me)
+        won = (result == "1-0") == white_me
         s[0] += won; s[2 if won else 4] += 1
     comments = re.findall(r'\{([^}]*)\}', g.split("\n\n", 1)[-1])
     comment = comments[-1] if comments else ""
     if re.search(r'illegal|on time|flag|crash|exit|died|disconnect|no response|unterminated',
                  comment, re.I):
-        lost = result == ("0-1" if white == me else "1-0")
+        lost = result == ("0-1" if white_me else "1-0")
         who = me if lost or result == "*" else opp
         faults.append((who, f'{white} - {black} {result} {{{comment}}}'))
 total = [0.0, 0]

@@ -12,7 +12,8 @@ cmake --preset debug >/dev/null
 cmake --build --preset debug -j "$jobs"
 ctest --preset debug -j "$jobs" --label-exclude 'deep|slow'
 # ThreadSanitizer over the search: its threads, their hand-shake and the
-# tables they share (about 25 s of building and 2 s of tests on 4 cores).
+# tables they share, and the pawn hash that every thread's evaluation shares
+# (about 25 s of building and a few seconds of tests on 4 cores).
 cmake --preset tsan >/dev/null
 cmake --build --preset tsan -j "$jobs" --target unit_tests
-ctest --preset tsan -j "$jobs" -R '^(Search|Quiescence|TT|OneBucket)' --label-exclude 'deep|slow'
+ctest --preset tsan -j "$jobs" -R '^(Search|Quiescence|TT|OneBucket|PawnHashTable|EvalThreads)' --label-exclude 'deep|slow'

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <thread>
 
+#include "engine/input_wait.h"
 #include "engine/settings.h"
 
 WBEngine::WBEngine() {
@@ -200,12 +201,13 @@ void WBEngine::commandLoop() {
         // While a search runs, thread 0 may change the board and show it itself.
         if (!player.isSearchBusy() && positionChanged) printBoard();
         if (!xboardMode) printAndFlush("# Your move: ");
+        // An "auto" game goes on while the loop waits for input.
+        waitForInput(player, [this] { startSearchIfEngineToMove(); });
         LineStatus status = readInputLine(stdin, line);
         if (status == LineStatus::END_OF_INPUT) {
             // A search with an end of its own delivers its move first; an
-            // analysis or a search without time or depth limit would never end.
-            if (analyzeMode || (!clock.timeControlOn && !clock.depthLimitOn)) player.stopSearch();
-            while (player.isSearchBusy()) std::this_thread::yield();
+            // untimed search without a depth limit would never end.
+            finishSearchAtEndOfInput(player);
             quitRequested = true;
             break;
         }

@@ -227,12 +227,39 @@ Score evaluatePawnless(const Board& board, const MaterialInfo& info, int scale, 
 
 // ---------------------------------------------------------------------------
 
+// The pawn structure and file masks: from the pawn hash when it holds the
+// key, else computed and stored (always replacing).
+template <bool Trace>
+PawnHashData probePawnStructure(const Board& board, PawnHashTable* pawnHash, PawnHashEntry* entry,
+                                HashKey pawnKey, EvalBreakdown* bd) {
+    PawnHashData pawns;
+    if (entry && entry->load(pawnKey, pawns)) {
+        pawnHash->countHit();
+        if constexpr (Trace) bd->add(WHITE, ROW_PAWN_STRUCTURE, pawns.mg, pawns.eg);
+        return pawns;
+    }
+    PawnStructureTrace sides;
+    pawns = computePawnStructure(board, Trace ? &sides : nullptr);
+    if (entry) entry->store(pawnKey, pawns);
+    if constexpr (Trace) {
+        bd->add(WHITE, ROW_WEAK_PAWNS, sides.mg[WHITE], sides.eg[WHITE]);
+        bd->add(BLACK, ROW_WEAK_PAWNS, sides.mg[BLACK], sides.eg[BLACK]);
+    }
+    return pawns;
+}
+
 template <bool Trace>
 Score evaluateImpl(const Board& board, PawnHashTable* pawnHash, Score alpha, Score beta,
                    EvalBreakdown* bd) {
     assert(board.sideToMove == WHITE || board.sideToMove == BLACK);
     assert(board.pieces(KING, WHITE) && board.pieces(KING, BLACK));
     assert(!(board.pieces(PAWN) & 0xFF000000000000FFULL));
+
+    // The pawn-hash entry is usually a cache miss: start loading it while the
+    // material and the base score are computed.
+    const HashKey pawnKey = board.current().pawnKey;
+    PawnHashEntry* entry = pawnHash ? &pawnHash->entryFor(pawnKey) : nullptr;
+    if (entry) __builtin_prefetch(entry);
 
     MaterialInfo info;
     evaluateMaterial(info, board);
@@ -263,22 +290,7 @@ Score evaluateImpl(const Board& board, PawnHashTable* pawnHash, Score alpha, Sco
         if (beta < base - LAZY_MARGIN + 1) return base - LAZY_MARGIN;
     }
 
-    // Pawn structure: the hash first.
-    const HashKey pawnKey = board.current().pawnKey;
-    PawnHashData pawns;
-    PawnHashEntry* entry = pawnHash ? &pawnHash->entryFor(pawnKey) : nullptr;
-    if (entry && entry->load(pawnKey, pawns)) {
-        pawnHash->countHit();
-        if constexpr (Trace) bd->add(WHITE, ROW_PAWN_STRUCTURE, pawns.mg, pawns.eg);
-    } else {
-        PawnStructureTrace sides;
-        pawns = computePawnStructure(board, Trace ? &sides : nullptr);
-        if (entry) entry->store(pawnKey, pawns);
-        if constexpr (Trace) {
-            bd->add(WHITE, ROW_WEAK_PAWNS, sides.mg[WHITE], sides.eg[WHITE]);
-            bd->add(BLACK, ROW_WEAK_PAWNS, sides.mg[BLACK], sides.eg[BLACK]);
-        }
-    }
+    const PawnHashData pawns = probePawnStructure<Trace>(board, pawnHash, entry, pawnKey, bd);
     const FileInfo files{pawns.openFiles, pawns.halfOpenFiles, popCount(pawns.openFiles),
                          popCount(pawns.halfOpenFiles)};
     assert(files.openCount + files.halfOpenCount <= 8);
