@@ -99,7 +99,8 @@ void Searcher::generateQuietChecks(MoveList& list) {
     const Bitboard pawnTargets = pawnAttacks[Them][k] & empty & ~lastRank;
     for (Bitboard t = pawnTargets; t;) {
         int to = popLowest(t);
-        int from = to - up;
+        int from = to - up;  // off the board when the king stands on the far rank
+        if (from < 0 || from > 63) continue;
         if ((board.pieces(PAWN, Us) & squareBit(from)) && !(squareBit(from) & startRank))
             board.addMoveIfLegal<Us>(list, info, Square(from), u32(to), 0);
     }

@@ -240,6 +240,9 @@ TEST(Quiescence, QuietChecksAreAllTheQuietChecks) {
         "1k6/8/8/8/4B3/8/6K1/8 w - - 0 1",         // a bishop's checks
         "k7/8/8/8/8/8/K7/R7 w - - 0 1",            // the king uncovers a rook
         "r1bq1rk1/pp2bppp/2n1pn2/3p4/2PP4/2N1PN2/PP1B1PPP/R2QKB1R w KQ - 0 8",
+        "2k5/p1pb1p2/1p4p1/2p1P3/2P2KPb/1P2N2r/PB1R1P2/8 b - - 0 1",  // kings on the far ranks
+        "8/4K3/8/8/8/8/p7/k7 b - - 0 1",
+        "8/8/8/8/8/8/P6k/K7 w - - 0 1",
     };
     for (const char* fen : fens) {
         TestSearch t(fen);
