@@ -64,8 +64,8 @@ int main(int argc, char** argv) {
         Searcher& s = *searcher;
         s.board.resetBoard();
         if (!s.board.setFEN(fen.c_str())) {
-            std::fprintf(stderr, "bad FEN: %s\n", fen.c_str());
-            return 1;
+            std::fprintf(stderr, "skipped, not a position: %s\n", fen.c_str());
+            continue;
         }
         table.clear();
         pawnHash->clear();
