@@ -19,7 +19,7 @@
 namespace {
 
 class NoTimeout : public SearchInterface {
-   public:
+public:
     bool isTimeout(Searcher&) override { return false; }
     void printThinking(Searcher&, i32, Score, const PvLine&) override {}
     void printSearchStatistics(Searcher&) override {}

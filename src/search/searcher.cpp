@@ -9,8 +9,8 @@
 #include "search/search_interface.h"
 
 void Searcher::resetCounters() {
-    for (SearchCounter* c : {&nodes, &qsNodes, &qsChecks, &cutoffs, &cutoffsOnFirstMove,
-                             &qsCutoffs, &qsCutoffsOnFirstMove, &ttHashHits, &tbHits})
+    for (SearchCounter* c : {&nodes, &qsNodes, &qsChecks, &cutoffs, &cutoffsOnFirstMove, &qsCutoffs,
+                             &qsCutoffsOnFirstMove, &ttHashHits, &tbHits})
         c->store(0, std::memory_order_relaxed);
     firstMovesTime = 0;
 }
@@ -33,7 +33,9 @@ bool Searcher::timeUp() {
     return true;
 }
 
-bool Searcher::probeTablebaseHook(i32, i32, Score&) { return false; }
+bool Searcher::probeTablebaseHook(i32, i32, Score&) {
+    return false;
+}
 
 void Searcher::store(Score lo, Score hi, Score alpha, Score beta, i32 ply, i32 depth, Score score,
                      Move move) {
@@ -58,10 +60,7 @@ bool Searcher::isPlayable(Move move) {
     return isMovePseudoLegal<Us>(board, move) && board.isLegalMoveFull<Us>(move);
 }
 
-namespace {
-
-// The child's line: the rest of the given line when the move is its first move.
-inline void childLineFor(const PvLine& pv, Move move, PvLine& child) {
+void childLineFor(const PvLine& pv, Move move, PvLine& child) {
     if (pv.length > 0 && isSameMove(move, pv.moves[0])) {
         child.length = pv.length - 1;
         std::copy(pv.moves + 1, pv.moves + pv.length, child.moves);
@@ -69,8 +68,6 @@ inline void childLineFor(const PvLine& pv, Move move, PvLine& child) {
         child.length = 0;
     }
 }
-
-}  // namespace
 
 void setPvLine(PvLine& pv, Move move, const PvLine& child) {
     u32 n = std::min<u32>(child.length, MAX_PV_LENGTH - 1);
@@ -90,8 +87,8 @@ bool isQuietMove(const Board& board, Move move) {
 }
 
 template <Color Us>
-Score Searcher::enterNode(Score& alpha, Score& beta, i32 ply, i32 depth, PvLine& pv,
-                          Score& lo, Score& hi, Move& hashMove) {
+Score Searcher::enterNode(Score& alpha, Score& beta, i32 ply, i32 depth, PvLine& pv, Score& lo,
+                          Score& hi, Move& hashMove) {
     bump(nodes);
     if (stopped() || timeUp()) return TIMEOUT_SCORE;
     u32 reason = 0;

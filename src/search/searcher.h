@@ -35,12 +35,17 @@ constexpr Score REVERSE_FUTILITY_MARGIN[6] = {0, 80, 160, 240, 320, 400};
 
 // Depth of the search after a null move at `depth`; 0 or less means the
 // quiescence search.
-constexpr i32 nullMoveDepth(i32 depth) { return depth - 4 - (depth / 4 < 3 ? depth / 4 : 3); }
+constexpr i32 nullMoveDepth(i32 depth) {
+    return depth - 4 - (depth / 4 < 3 ? depth / 4 : 3);
+}
 
 // Mate-distance bounds of a node: lo = ply - 32000 (0 when the opponent has only
 // its king), hi = 31999 - ply (0 when the side to move has only its king).
 void mateDistanceBounds(const Board& board, i32 ply, Score& lo, Score& hi);
 
+// The line a child gets: the rest of the given line when the move is its first
+// move, else empty.
+void childLineFor(const PvLine& pv, Move move, PvLine& child);
 // pv = move followed by at most 62 moves of child.
 void setPvLine(PvLine& pv, Move move, const PvLine& child);
 // A move that takes nothing, promotes nothing and brings no pawn to its
@@ -109,8 +114,8 @@ struct Searcher {
     // node's score, or NODE_GOES_ON.
     static constexpr Score NODE_GOES_ON = 50000;
     template <Color Us>
-    Score enterNode(Score& alpha, Score& beta, i32 ply, i32 depth, PvLine& pv, Score& lo,
-                    Score& hi, Move& hashMove);
+    Score enterNode(Score& alpha, Score& beta, i32 ply, i32 depth, PvLine& pv, Score& lo, Score& hi,
+                    Move& hashMove);
     template <Color Us>
     bool probe(Score alpha, Score beta, i32 ply, i32 depth, Score& score, Move& hashMove);
     // storeTT for the current position; nothing once the search is stopped.

@@ -42,7 +42,8 @@ TEST(SearchMates, NoLegalMoveScoresMateOrStalemateAtAnyPly) {
     {
         TestSearch t("k7/8/1Q6/8/8/8/8/7K b - - 0 1");  // stalemate
         PvLine pv{0, {}};
-        for (i32 ply : {1, 3, 9, 20}) EXPECT_EQ(t.searcher->searchNode<BLACK>(-100, 100, ply, 2, pv), 0);
+        for (i32 ply : {1, 3, 9, 20})
+            EXPECT_EQ(t.searcher->searchNode<BLACK>(-100, 100, ply, 2, pv), 0);
     }
     {
         TestSearch t("k7/1Q6/1K6/8/8/8/8/8 b - - 0 1");  // mated
@@ -50,8 +51,9 @@ TEST(SearchMates, NoLegalMoveScoresMateOrStalemateAtAnyPly) {
         CheckerList c = checkersOf(t.board());
         ASSERT_EQ(c.count, 1);
         for (i32 ply : {1, 5, 12})
-            EXPECT_EQ(t.searcher->searchInCheck<BLACK>(c, -MATE_SCORE, MATE_SCORE, ply, false, 1, pv),
-                      ply - MATE_SCORE);
+            EXPECT_EQ(
+                t.searcher->searchInCheck<BLACK>(c, -MATE_SCORE, MATE_SCORE, ply, false, 1, pv),
+                ply - MATE_SCORE);
     }
 }
 
@@ -271,7 +273,8 @@ TEST(Quiescence, QuietChecksAreAllTheQuietChecks) {
             b.unmakeMove(m, u);
         }
         for (u32 i = 0; i < list.count; i++) {
-            EXPECT_TRUE(got.insert(list.move(i)).second) << fen << " twice: " << moveText(list.move(i));
+            EXPECT_TRUE(got.insert(list.move(i)).second)
+                << fen << " twice: " << moveText(list.move(i));
         }
         for (Move m : expected) EXPECT_TRUE(got.count(m)) << fen << " missing " << moveText(m);
         for (Move m : got) EXPECT_TRUE(expected.count(m)) << fen << " not a check " << moveText(m);
