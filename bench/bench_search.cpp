@@ -19,11 +19,21 @@
 namespace {
 
 class NoTimeout : public SearchInterface {
-   public:
+public:
     bool isTimeout(Searcher&) override { return false; }
     void printThinking(Searcher&, i32, Score, const PvLine&) override {}
     void printSearchStatistics(Searcher&) override {}
 };
+
+// A full-window search of the position, in check or not.
+template <Color Us>
+Score searchRoot(Searcher& s, i32 depth, PvLine& pv) {
+    CheckerList checkers{0, {0, 0}};
+    s.board.isAttackedBy<~Us>(s.board.kingSquare(Us), checkers);
+    if (checkers.count != 0)
+        return s.searchInCheck<Us>(checkers, -MATE_SCORE, MATE_SCORE, 0, false, depth, pv);
+    return s.searchNode<Us>(-MATE_SCORE, MATE_SCORE, 0, depth, pv);
+}
 
 }  // namespace
 
@@ -54,8 +64,8 @@ int main(int argc, char** argv) {
         Searcher& s = *searcher;
         s.board.resetBoard();
         if (!s.board.setFEN(fen.c_str())) {
-            std::fprintf(stderr, "bad FEN: %s\n", fen.c_str());
-            return 1;
+            std::fprintf(stderr, "skipped, not a position: %s\n", fen.c_str());
+            continue;
         }
         table.clear();
         pawnHash->clear();
@@ -65,9 +75,8 @@ int main(int argc, char** argv) {
         auto start = std::chrono::steady_clock::now();
         for (i32 d = 1; d <= depth; d++) {
             s.iterationDepth = d;
-            score = s.board.sideToMove == WHITE
-                        ? s.searchNode<WHITE>(-MATE_SCORE, MATE_SCORE, 0, d, pv)
-                        : s.searchNode<BLACK>(-MATE_SCORE, MATE_SCORE, 0, d, pv);
+            score = s.board.sideToMove == WHITE ? searchRoot<WHITE>(s, d, pv)
+                                                : searchRoot<BLACK>(s, d, pv);
         }
         double seconds =
             std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
@@ -76,6 +85,7 @@ int main(int argc, char** argv) {
         if (pv.length > 0) moveToString(pv.moves[0], best);
         std::printf("%-72s depth %d score %6d best %-5s nodes %10llu  %.2f s\n", fen.c_str(), depth,
                     score, best, (unsigned long long)nodes, seconds);
+        std::fflush(stdout);
         totalNodes += nodes;
         totalSeconds += seconds;
     }

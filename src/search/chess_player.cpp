@@ -74,6 +74,9 @@ void ChessPlayer::setNumberOfCores(u32 requested) {
 }
 
 void ChessPlayer::prepareSearch(bool clearHash) {
+    // The tables and the pool are in use while a thread searches; a
+    // preparation then waits for the next one.
+    if (isSearchBusy()) return;
     prepareTranspositionTable(clearHash);
     preparePawnHashTable(clearHash);
     bool rebuild = clearHash || threadPool == nullptr;

@@ -22,7 +22,7 @@ struct ThreadPool {
 };
 
 class ChessPlayer : public SearchInterface {
-   public:
+public:
     ChessPlayer();
     ~ChessPlayer();
     ChessPlayer(const ChessPlayer&) = delete;

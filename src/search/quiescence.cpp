@@ -61,10 +61,9 @@ void Searcher::generateQuietChecks(MoveList& list) {
 
     // Discovered checks: an own man alone between an own slider and the king.
     for (int diagonal = 1; diagonal >= 0; diagonal--) {
-        Bitboard sliders = diagonal ? (board.pieces(BISHOP, Us) | board.pieces(QUEEN, Us)) &
-                                          bishopRays[k]
-                                    : (board.pieces(ROOK, Us) | board.pieces(QUEEN, Us)) &
-                                          rookRays[k];
+        Bitboard sliders =
+            diagonal ? (board.pieces(BISHOP, Us) | board.pieces(QUEEN, Us)) & bishopRays[k]
+                     : (board.pieces(ROOK, Us) | board.pieces(QUEEN, Us)) & rookRays[k];
         while (sliders) {
             int slider = popLowest(sliders);
             const Bitboard line = betweenSquares[slider][k];
@@ -91,7 +90,8 @@ void Searcher::generateQuietChecks(MoveList& list) {
             } else {
                 targets = oneSquareSteps(kind, sq) & empty & ~line;
             }
-            while (targets) board.addMoveIfLegal<Us>(list, info, Square(sq), u32(popLowest(targets)), 0);
+            while (targets)
+                board.addMoveIfLegal<Us>(list, info, Square(sq), u32(popLowest(targets)), 0);
         }
     }
 
@@ -99,7 +99,8 @@ void Searcher::generateQuietChecks(MoveList& list) {
     const Bitboard pawnTargets = pawnAttacks[Them][k] & empty & ~lastRank;
     for (Bitboard t = pawnTargets; t;) {
         int to = popLowest(t);
-        int from = to - up;
+        int from = to - up;  // off the board when the king stands on the far rank
+        if (from < 0 || from > 63) continue;
         if ((board.pieces(PAWN, Us) & squareBit(from)) && !(squareBit(from) & startRank))
             board.addMoveIfLegal<Us>(list, info, Square(from), u32(to), 0);
     }
@@ -179,12 +180,7 @@ Score Searcher::qsearch(Score alpha, Score beta, i32 ply, bool skipQuietChecks, 
         // Delta pruning: a capture that cannot lift the score above alpha is
         // not searched unless it checks.
         if (checkers.count == 0 && best + victim <= alpha) continue;
-        if (pv.length > 0 && isSameMove(m, pv.moves[0])) {
-            child.length = pv.length - 1;
-            std::copy(pv.moves + 1, pv.moves + pv.length, child.moves);
-        } else {
-            child.length = 0;
-        }
+        childLineFor(pv, m, child);
         board.current().move = m;
         UndoRecord undo;
         board.makeMove<Us>(m, undo);
@@ -236,8 +232,8 @@ Score Searcher::searchQuietChecks(Score alpha, Score beta, i32 ply, Score best,
         board.current().move = m;
         UndoRecord undo;
         board.makeMove<Us>(m, undo);
-        const Score s = -searchInCheck<Them>(checkers, -beta, -std::max(alpha, best), ply + 1,
-                                             true, 1, child);
+        const Score s =
+            -searchInCheck<Them>(checkers, -beta, -std::max(alpha, best), ply + 1, true, 1, child);
         board.unmakeMove<Us>(m, undo);
         if (stopped()) return TIMEOUT_SCORE;
         if (s >= beta) {

@@ -9,8 +9,8 @@
 #include "search/search_interface.h"
 
 void Searcher::resetCounters() {
-    for (SearchCounter* c : {&nodes, &qsNodes, &qsChecks, &cutoffs, &cutoffsOnFirstMove,
-                             &qsCutoffs, &qsCutoffsOnFirstMove, &ttHashHits, &tbHits})
+    for (SearchCounter* c : {&nodes, &qsNodes, &qsChecks, &cutoffs, &cutoffsOnFirstMove, &qsCutoffs,
+                             &qsCutoffsOnFirstMove, &ttHashHits, &tbHits})
         c->store(0, std::memory_order_relaxed);
     firstMovesTime = 0;
 }
@@ -23,12 +23,19 @@ void mateDistanceBounds(const Board& board, i32 ply, Score& lo, Score& hi) {
 
 bool Searcher::timeUp() {
     if (threadIndex != 0 || searchInterface == nullptr) return false;
+    // The controller's test sums the counters of every thread, which other
+    // threads are writing; asking every 256 nodes of this thread keeps those
+    // cache lines quiet. (The controller itself tests the clock only every
+    // 4096 nodes of the pool.)
+    if ((nodes.load(std::memory_order_relaxed) & (TIME_TEST_INTERVAL - 1)) != 0) return false;
     if (!searchInterface->isTimeout(*this)) return false;
     stop.store(1, std::memory_order_relaxed);
     return true;
 }
 
-bool Searcher::probeTablebaseHook(i32, i32, Score&) { return false; }
+bool Searcher::probeTablebaseHook(i32, i32, Score&) {
+    return false;
+}
 
 void Searcher::store(Score lo, Score hi, Score alpha, Score beta, i32 ply, i32 depth, Score score,
                      Move move) {
@@ -53,10 +60,7 @@ bool Searcher::isPlayable(Move move) {
     return isMovePseudoLegal<Us>(board, move) && board.isLegalMoveFull<Us>(move);
 }
 
-namespace {
-
-// The child's line: the rest of the given line when the move is its first move.
-inline void childLineFor(const PvLine& pv, Move move, PvLine& child) {
+void childLineFor(const PvLine& pv, Move move, PvLine& child) {
     if (pv.length > 0 && isSameMove(move, pv.moves[0])) {
         child.length = pv.length - 1;
         std::copy(pv.moves + 1, pv.moves + pv.length, child.moves);
@@ -64,8 +68,6 @@ inline void childLineFor(const PvLine& pv, Move move, PvLine& child) {
         child.length = 0;
     }
 }
-
-}  // namespace
 
 void setPvLine(PvLine& pv, Move move, const PvLine& child) {
     u32 n = std::min<u32>(child.length, MAX_PV_LENGTH - 1);
@@ -85,8 +87,8 @@ bool isQuietMove(const Board& board, Move move) {
 }
 
 template <Color Us>
-Score Searcher::enterNode(Score& alpha, Score& beta, i32 ply, i32 depth, PvLine& pv,
-                          Score& lo, Score& hi, Move& hashMove) {
+Score Searcher::enterNode(Score& alpha, Score& beta, i32 ply, i32 depth, PvLine& pv, Score& lo,
+                          Score& hi, Move& hashMove) {
     bump(nodes);
     if (stopped() || timeUp()) return TIMEOUT_SCORE;
     u32 reason = 0;
@@ -195,6 +197,7 @@ Score Searcher::searchNode(Score alpha, Score beta, i32 ply, i32 depth, PvLine& 
         board.current().move = m;
         UndoRecord undo;
         board.makeMove<Us>(m, undo);
+        prefetchEntry();
         Score bound = std::max(alpha, best);
         Score s;
         if (reduce) {
@@ -287,6 +290,7 @@ Score Searcher::searchInCheck(const CheckerList& checkers, Score alpha, Score be
         board.current().move = m;
         UndoRecord undo;
         board.makeMove<Us>(m, undo);
+        prefetchEntry();
         Score s = searchChild<Them>(given, std::max(alpha, best), beta, ply + 1, skipQuietChecks,
                                     depth - 1, number, child);
         board.unmakeMove<Us>(m, undo);

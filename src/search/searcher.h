@@ -17,6 +17,8 @@ class SearchInterface;
 
 // Deepest ply a node may reach: keeps a principal variation within its 63 moves.
 constexpr i32 MAX_SEARCH_PLY = MAX_PV_LENGTH;
+// Thread 0 asks its controller for the time every this many of its nodes.
+constexpr u64 TIME_TEST_INTERVAL = 256;
 // A node makes no move once the board's history has fewer free records than this.
 constexpr u32 HISTORY_RESERVE = 4;
 
@@ -33,12 +35,17 @@ constexpr Score REVERSE_FUTILITY_MARGIN[6] = {0, 80, 160, 240, 320, 400};
 
 // Depth of the search after a null move at `depth`; 0 or less means the
 // quiescence search.
-constexpr i32 nullMoveDepth(i32 depth) { return depth - 4 - (depth / 4 < 3 ? depth / 4 : 3); }
+constexpr i32 nullMoveDepth(i32 depth) {
+    return depth - 4 - (depth / 4 < 3 ? depth / 4 : 3);
+}
 
 // Mate-distance bounds of a node: lo = ply - 32000 (0 when the opponent has only
 // its king), hi = 31999 - ply (0 when the side to move has only its king).
 void mateDistanceBounds(const Board& board, i32 ply, Score& lo, Score& hi);
 
+// The line a child gets: the rest of the given line when the move is its first
+// move, else empty.
+void childLineFor(const PvLine& pv, Move move, PvLine& child);
 // pv = move followed by at most 62 moves of child.
 void setPvLine(PvLine& pv, Move move, const PvLine& child);
 // A move that takes nothing, promotes nothing and brings no pawn to its
@@ -107,8 +114,8 @@ struct Searcher {
     // node's score, or NODE_GOES_ON.
     static constexpr Score NODE_GOES_ON = 50000;
     template <Color Us>
-    Score enterNode(Score& alpha, Score& beta, i32 ply, i32 depth, PvLine& pv, Score& lo,
-                    Score& hi, Move& hashMove);
+    Score enterNode(Score& alpha, Score& beta, i32 ply, i32 depth, PvLine& pv, Score& lo, Score& hi,
+                    Move& hashMove);
     template <Color Us>
     bool probe(Score alpha, Score beta, i32 ply, i32 depth, Score& score, Move& hashMove);
     // storeTT for the current position; nothing once the search is stopped.
@@ -124,6 +131,12 @@ struct Searcher {
     // Takes back makeNullMove: history, side, castling, en passant, clock.
     void takeBackNullMove(const UndoRecord& undo);
     void countCutoff(u32 number);
+    // Starts loading the table bucket of the current position (the child that
+    // is about to be searched) while the move's other work goes on.
+    void prefetchEntry() const {
+        if (transpositionTable != nullptr && transpositionTable->entries != nullptr)
+            __builtin_prefetch(transpositionTable->bucket(board.current().key));
+    }
     // Quiet moves of Us that give check (no promotions), legal, without duplicates.
     template <Color Us>
     void generateQuietChecks(MoveList& list);

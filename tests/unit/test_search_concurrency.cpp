@@ -79,3 +79,39 @@ TEST(SearchConcurrency, FourThreadsStartedAndStoppedByTheCommandLoop) {
     // The destructor ends and joins the threads.
     player.reset();
 }
+
+namespace {
+
+void searchUntilStopped(u32 index, void* userData) {
+    SearchThread* self = static_cast<ChessPlayer*>(userData)->searchThread(index);
+    while (!self->searcher.stopped()) std::this_thread::yield();
+    self->markIdle();
+}
+
+}  // namespace
+
+// A preparation that arrives while threads search (as "protover" may) leaves
+// the tables and the pool that they use alone.
+TEST(SearchConcurrency, PreparationWaitsWhileASearchRuns) {
+    auto player = std::make_unique<ChessPlayer>();
+    player->ttHashSizeMB = 1;
+    player->pawnHashSizeMB = 1;
+    testing::internal::CaptureStdout();
+    player->prepareSearch(false);
+    for (u32 i = 0; i < player->threadPool->count; i++)
+        player->searchThread(i)->workFunction = searchUntilStopped;
+    TranspositionTable* table = player->transpositionTable;
+    SearchThread* thread = player->searchThread(0);
+    player->startSearch();
+    player->ttHashSizeMB = 2;
+    player->prepareSearch(true);
+    EXPECT_EQ(player->transpositionTable, table);
+    EXPECT_EQ(player->transpositionTable->entryCount, 65536u);
+    EXPECT_EQ(player->searchThread(0), thread);
+    player->stopSearch();
+    EXPECT_TRUE(thread->searcher.aborted.load());
+    player->prepareSearch(false);
+    std::string out = testing::internal::GetCapturedStdout();
+    EXPECT_EQ(player->transpositionTable->entryCount, 131072u);
+    EXPECT_NE(out.find("# new size of TT hash: 2 MB"), std::string::npos);
+}

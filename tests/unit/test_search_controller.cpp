@@ -26,8 +26,7 @@ std::unique_ptr<ChessPlayer> smallPlayer() {
 
 TEST(SearchController, FirstPreparationAllocatesBothTablesAndThePool) {
     auto p = smallPlayer();
-    EXPECT_EQ(prepare(*p, false),
-              "# new size of TT hash: 1 MB\n# new size of Pawn hash: 1 MB\n");
+    EXPECT_EQ(prepare(*p, false), "# new size of TT hash: 1 MB\n# new size of Pawn hash: 1 MB\n");
     ASSERT_NE(p->transpositionTable, nullptr);
     EXPECT_EQ(p->transpositionTable->entryCount, 65536u);
     EXPECT_EQ(p->transpositionTable->bucketMask, 16383u);
@@ -63,8 +62,7 @@ TEST(SearchController, SizeChangesAndNewGame) {
     // "new": both tables recreated and cleared, the pool rebuilt.
     storeTT(*p->transpositionTable, 12345, 0, -32000, 31999, -10, 10, 0, 3, 0, 0);
     SearchThread* old = p->searchThread(0);
-    EXPECT_EQ(prepare(*p, true),
-              "# new size of TT hash: 2 MB\n# new size of Pawn hash: 2 MB\n");
+    EXPECT_EQ(prepare(*p, true), "# new size of TT hash: 2 MB\n# new size of Pawn hash: 2 MB\n");
     Score s;
     Move m = 0;
     bool matched = false;

@@ -45,11 +45,18 @@ struct TestSearch {
         Score s = 0;
         for (i32 d = 1; d <= depth; d++) {
             searcher->iterationDepth = d;
-            s = sideToMove() == WHITE
-                    ? searcher->searchNode<WHITE>(-MATE_SCORE, MATE_SCORE, 0, d, pv)
-                    : searcher->searchNode<BLACK>(-MATE_SCORE, MATE_SCORE, 0, d, pv);
+            s = sideToMove() == WHITE ? root<WHITE>(d, pv) : root<BLACK>(d, pv);
         }
         return s;
+    }
+    template <Color Us>
+    Score root(i32 depth, PvLine& pv) {
+        CheckerList checkers{0, {0, 0}};
+        board().isAttackedBy<~Us>(board().kingSquare(Us), checkers);
+        if (checkers.count != 0)
+            return searcher->searchInCheck<Us>(checkers, -MATE_SCORE, MATE_SCORE, 0, false, depth,
+                                               pv);
+        return searcher->searchNode<Us>(-MATE_SCORE, MATE_SCORE, 0, depth, pv);
     }
     Score qsearch(Score alpha, Score beta, bool skipQuietChecks, PvLine& pv) {
         pv.length = 0;
