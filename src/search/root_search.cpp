@@ -244,8 +244,7 @@ Score Searcher::searchRoot(Score alpha, Score beta, i32 depth, PvLine& pv) {
         const bool reduce = !inCheck && depth > 2 && searched > 1 && isQuietMove<Us>(board, m);
         const Score floor = alpha > best ? alpha : best;
         UndoRecord undo;
-        board.current().move = m;
-        board.template makeMove<Us>(m, undo);
+        playMove<Us>(m, undo);
         Score s;
         if (reduce) {
             s = searchRootChild<Us>(given, floor, beta, depth - 2, searched, child);

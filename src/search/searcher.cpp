@@ -194,10 +194,8 @@ Score Searcher::searchNode(Score alpha, Score beta, i32 ply, i32 depth, PvLine& 
         CheckerList checkers{0, {0, 0}};
         board.computeGivenChecks<Us>(m, checkers);
         const bool reduce = depth > 2 && number > 1 && isQuietMove<Us>(board, m);
-        board.current().move = m;
         UndoRecord undo;
-        board.makeMove<Us>(m, undo);
-        prefetchEntry();
+        playMove<Us>(m, undo);
         Score bound = std::max(alpha, best);
         Score s;
         if (reduce) {
@@ -287,10 +285,8 @@ Score Searcher::searchInCheck(const CheckerList& checkers, Score alpha, Score be
         childLineFor(pv, m, child);
         CheckerList given{0, {0, 0}};
         board.computeGivenChecks<Us>(m, given);
-        board.current().move = m;
         UndoRecord undo;
-        board.makeMove<Us>(m, undo);
-        prefetchEntry();
+        playMove<Us>(m, undo);
         Score s = searchChild<Them>(given, std::max(alpha, best), beta, ply + 1, skipQuietChecks,
                                     depth - 1, number, child);
         board.unmakeMove<Us>(m, undo);

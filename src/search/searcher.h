@@ -137,6 +137,14 @@ struct Searcher {
         if (transpositionTable != nullptr && transpositionTable->entries != nullptr)
             __builtin_prefetch(transpositionTable->bucket(board.current().key));
     }
+    // Records the move in the current history record (the null-move rule and
+    // the repetition scan read it) and makes it, loading the child's bucket early.
+    template <Color Us>
+    void playMove(Move m, UndoRecord& undo) {
+        board.current().move = m;
+        board.template makeMove<Us>(m, undo);
+        prefetchEntry();
+    }
     // Quiet moves of Us that give check (no promotions), legal, without duplicates.
     template <Color Us>
     void generateQuietChecks(MoveList& list);

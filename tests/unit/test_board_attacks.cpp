@@ -59,7 +59,8 @@ class Attacks : public ::testing::Test {
         const CheckInfo after = checkInfo();
         EXPECT_EQ(b->inCheck(), after.checkers.count != 0) << text;
         b->unmakeMove(m, undo);
-        std::vector<int> a(given.squares, given.squares + given.count);
+        std::vector<int> a;
+        for (u32 i = 0; i < given.count; ++i) a.push_back(given.squares[i]);
         std::vector<int> c(after.checkers.squares, after.checkers.squares + after.checkers.count);
         std::vector<int> sortedA = a, sortedC = c;
         std::sort(sortedA.begin(), sortedA.end());
