@@ -8,6 +8,7 @@
 #include <thread>
 
 #include "search/chess_player.h"
+#include "search/threads.h"
 
 namespace {
 
@@ -16,12 +17,19 @@ constexpr int IDLE_POLL_MS = 20;
 }  // namespace
 
 void waitForInput(ChessPlayer& player, const std::function<void()>& whenIdle) {
+    const int idleFd = idleEventDescriptor();
     for (;;) {
-        pollfd input{STDIN_FILENO, POLLIN, 0};
-        int ready = poll(&input, 1, IDLE_POLL_MS);
-        // Readable, closed or failing: the read that follows tells which.
-        if (ready > 0 || (ready < 0 && errno != EINTR)) return;
-        if (ready == 0 && !player.isSearchBusy()) whenIdle();
+        pollfd fds[2] = {{STDIN_FILENO, POLLIN, 0}, {idleFd, POLLIN, 0}};
+        // Blocks until a line arrives or a search thread goes idle; without the
+        // idle descriptor, looks for the end of a search every 20 ms instead.
+        const int ready = poll(fds, idleFd >= 0 ? 2 : 1, idleFd >= 0 ? -1 : IDLE_POLL_MS);
+        if (ready < 0) {
+            if (errno == EINTR) continue;
+            return;  // the read that follows reports the failure
+        }
+        if (fds[0].revents != 0) return;  // a line, its end or an error
+        if (idleFd >= 0 && fds[1].revents != 0) drainIdleEvents();
+        if (!player.isSearchBusy()) whenIdle();
     }
 }
 

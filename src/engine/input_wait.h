@@ -7,8 +7,8 @@
 class ChessPlayer;
 
 // Returns once standard input has something to read (a line or its end).
-// Meanwhile `whenIdle` is called every 20 ms while no search runs, so that a
-// game the engine plays against itself goes on without input.
+// Meanwhile `whenIdle` is called whenever a search has ended and no other runs,
+// so that a game the engine plays against itself goes on without input.
 void waitForInput(ChessPlayer& player, const std::function<void()>& whenIdle);
 
 // At the end of input: an untimed search without a depth limit would never

@@ -1,5 +1,8 @@
 #include "search/threads.h"
 
+#include <sys/eventfd.h>
+#include <unistd.h>
+
 void threadEntry(Thread* thread) {
     thread->run();
 }
@@ -52,8 +55,23 @@ void WorkerThread::requestExit() {
 }
 
 void WorkerThread::markIdle() {
-    std::lock_guard<std::mutex> lock(mutex);
-    i32 expected = THREAD_WORK;
-    state.compare_exchange_strong(expected, THREAD_IDLE, std::memory_order_acq_rel);
-    condition.notify_all();
+    {
+        std::lock_guard<std::mutex> lock(mutex);
+        i32 expected = THREAD_WORK;
+        state.compare_exchange_strong(expected, THREAD_IDLE, std::memory_order_acq_rel);
+        condition.notify_all();
+    }
+    const int fd = idleEventDescriptor();
+    if (fd >= 0) eventfd_write(fd, 1);
+}
+
+int idleEventDescriptor() {
+    static const int fd = eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);
+    return fd;
+}
+
+void drainIdleEvents() {
+    const int fd = idleEventDescriptor();
+    eventfd_t count;
+    if (fd >= 0) eventfd_read(fd, &count);  // non-blocking: resets the counter
 }

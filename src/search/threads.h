@@ -22,7 +22,7 @@ using WorkFunction = void (*)(u32 index, void* userData);
 void searchThreadWork(u32 index, void* userData);
 
 class Thread {
-public:
+   public:
     virtual ~Thread() = default;
     virtual void run() = 0;
 };
@@ -30,8 +30,14 @@ public:
 // The function handed to std::thread.
 void threadEntry(Thread* thread);
 
+// A descriptor that turns readable whenever a search thread goes idle, so that
+// the command loop can block on its input and on the end of a search at once.
+// -1 when the system gave none. drainIdleEvents() makes it unreadable again.
+int idleEventDescriptor();
+void drainIdleEvents();
+
 class WorkerThread : public Thread {
-public:
+   public:
     WorkerThread(WorkFunction function, void* userData, u32 index);
     ~WorkerThread() override;
     WorkerThread(const WorkerThread&) = delete;
@@ -63,7 +69,7 @@ public:
 };
 
 class SearchThread : public WorkerThread {
-public:
+   public:
     SearchThread(WorkFunction function, void* userData, u32 index)
         : WorkerThread(function, userData, index) {}
 
