@@ -115,7 +115,8 @@ public:
     // counted without writing most of them: perft's leaf count.
     template <Color Us> u32 countLegalMoves(const CheckInfo& info);
 
-    // ---- random positions (randpos.cpp)
+    // ---- random positions (random_position.cpp): a sane random position with
+    // historyIndex 0, no en-passant square and a zero half-move clock.
     void setRandomPosition();
 };
 

@@ -1,19 +1,128 @@
-// Developer commands that are not built yet answer failure, so the command
-// loop reports them with its error-code line.
+// The developer commands "selftest", "test", "randpos", "randgames" and "tune".
+#include <cstdio>
+#include <string>
+
+#include "engine/settings.h"
 #include "engine/wbengine.h"
 
+namespace {
+
+// Sets a random position on the board and writes its FEN text into `fen`
+// (at least 90 characters). A board without a random-position generator
+// keeps its position and gives an empty text.
+template <class B>
+void setRandomPositionFen(B& board, char* fen) {
+    if constexpr (requires { board.setRandomPosition(); }) {
+        board.setRandomPosition();
+        board.getFEN(fen);
+    } else {
+        fen[0] = '\0';
+    }
+}
+
+// Reads one line of any length, without its line feed; false at the end of
+// the file when nothing was read.
+bool readWholeLine(FILE* file, std::string& line) {
+    line.clear();
+    int c;
+    while ((c = std::getc(file)) != EOF) {
+        if (c == '\n') return true;
+        line += char(c);
+    }
+    return !line.empty();
+}
+
+// The line as it can be shown: NUL bytes, which would cut the text short,
+// are written as "\0".
+std::string printable(const std::string& line) {
+    std::string text;
+    for (char c : line) text += c == '\0' ? std::string("\\0") : std::string(1, c);
+    return text;
+}
+
+}  // namespace
+
 bool WBEngine::cmdSelfTest(const Args&) {
-    return false;
+    const bool allPassed = player.selfTest();
+    cmdNew({});
+    return allPassed;
 }
-bool WBEngine::cmdTest(const Args&) {
-    return false;
+
+bool WBEngine::cmdTest(const Args& a) {
+    if (a.empty()) return cmdNew(a);
+    FILE* file = std::fopen(a[0].c_str(), "rb");
+    if (!file) {
+        printAndFlush("# ERROR: failed to open file \"" + a[0] + "\" for reading\n");
+        return false;
+    }
+    std::string line;
+    for (int number = 1; readWholeLine(file, line); ++number) {
+        trimLineEnd(line);
+        const std::string shown = printable(line);
+        std::printf("Running test no. %d for FEN:\n%s\n\n", number, shown.c_str());
+        // A NUL byte inside the line would hide the rest of it from the reader.
+        const bool legal =
+            line.find('\0') == std::string::npos && player.board->setFEN(line.c_str());
+        if (!legal) std::printf("# ERROR: illegal FEN: \"%s\"\n", shown.c_str());
+        std::printf("\n");
+        std::fflush(stdout);
+    }
+    std::fclose(file);
+    return cmdNew({});
 }
+
+bool WBEngine::cmdRandPos(const Args& a) {
+    autoMode = false;
+    engineColor = NO_COLOR;
+    forceMode = true;
+    analyzeMode = false;
+    char fen[96];
+    if (a.empty()) {
+        setRandomPositionFen(*player.board, fen);
+        printBoard();
+        printAndFlush(std::string(fen) + "\n");
+    } else {
+        const i64 count = parseNumberLikeAtoi(a[0].c_str());
+        if (count < 1) return false;
+        FILE* out = stdout;
+        if (a.size() > 1) {
+            out = std::fopen(a[1].c_str(), "w");
+            if (!out) {
+                printAndFlush("# ERROR: failed to open file \"" + a[1] + "\" for writing\n");
+                return false;
+            }
+        }
+        bool written = true;
+        for (i64 i = 0; i < count && written; ++i) {
+            setRandomPositionFen(*player.board, fen);
+            written = std::fputs(fen, out) >= 0 && std::fputc('\n', out) != EOF;
+        }
+        written = std::fflush(out) == 0 && written;
+        if (out != stdout) {
+            written = std::fclose(out) == 0 && written;
+            if (!written) {
+                printAndFlush("# ERROR: failed to write file \"" + a[1] + "\"\n");
+                positionChanged = true;
+                cmdNew({});
+                return false;
+            }
+            printAndFlush("Wrote " + std::to_string(count) + " random FENs to file \"" + a[1] +
+                          "\"\n");
+        }
+    }
+    positionChanged = true;
+    return cmdNew({});
+}
+
+bool WBEngine::cmdRandGames(const Args& a) {
+    const i64 games = parseNumberLikeAtoi(a[0].c_str());
+    if (games < 1) return false;
+    // The games use the game board and record, which a search must not share.
+    player.stopSearch();
+    player.playRandomGames(u64(games));
+    return true;
+}
+
 bool WBEngine::cmdTune(const Args&) {
-    return false;
-}
-bool WBEngine::cmdRandPos(const Args&) {
-    return false;
-}
-bool WBEngine::cmdRandGames(const Args&) {
-    return false;
+    return true;
 }

@@ -67,6 +67,13 @@ public:
     // Takes back the last recorded ply; false when the record is empty.
     bool takeBackGameMove();
 
+    // ---- developer commands (engine/self_test.cpp, engine/random_games.cpp)
+    // Counts the stored perft rows with their reports; true when every row passed.
+    bool selfTest();
+    // Plays that many games of random legal moves on the game board and prints
+    // their statistics; the game board ends in the start position.
+    void playRandomGames(u64 games);
+
     // ---- perft hash (search/player_perft.cpp): made at the first use, cleared
     // at every later one; freed by the destructor through releasePerftHash.
     bool preparePerftHash();
