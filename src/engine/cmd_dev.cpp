@@ -67,8 +67,11 @@ bool WBEngine::cmdTest(const Args& a) {
         std::printf("\n");
         std::fflush(stdout);
     }
+    // A file that cannot be read (a folder, an I/O error) is no successful run.
+    const bool readError = std::ferror(file) != 0;
     std::fclose(file);
-    return cmdNew({});
+    if (readError) printAndFlush("# ERROR: failed to read file \"" + a[0] + "\"\n");
+    return cmdNew({}) && !readError;
 }
 
 bool WBEngine::cmdRandPos(const Args& a) {
