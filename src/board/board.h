@@ -6,7 +6,7 @@
 using Board = Board_0x88;
 #define TALUN_ENGINE_NAME "Talun"
 #else
-#include "board/board_bb64.h"
+#include "boardbb/board_bb64.h"
 using Board = Board_BB64;
 #define TALUN_ENGINE_NAME "TalunBB"
 #endif

@@ -1,7 +1,7 @@
 // The staged move picker, move ordering and the small move tests of the search.
 #include "board/move_picker.h"
 
-#include "board/movegen_detail.h"
+#include "boardbb/movegen_detail.h"
 #include "eval/eval_tables.h"
 
 using namespace movegen;

@@ -126,4 +126,4 @@ void printHashCollision(const Board_BB64& board, Move m);
 
 // Hot board operations (make/unmake, attack tests, iterator) are defined
 // inline so that the move generators, perft and search inline them.
-#include "board/board_bb64_inline.h"
+#include "boardbb/board_bb64_inline.h"

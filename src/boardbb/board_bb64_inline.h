@@ -5,7 +5,7 @@
 
 #include <cassert>
 
-#include "board/board_bb64.h"
+#include "boardbb/board_bb64.h"
 #include "eval/eval_tables.h"
 
 namespace bb64 {

@@ -5,7 +5,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "board/board_bb64.h"
+#include "boardbb/board_bb64.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 // Included only by the generator and picker sources.
 #pragma once
 
-#include "board/board_bb64.h"
+#include "boardbb/board_bb64.h"
 
 namespace movegen {
 
