@@ -3,6 +3,7 @@
 #include <memory>
 #include <string>
 
+#include "board/move_picker.h"
 #include "boardbb/board_bb64.h"
 #include "epd_reader.h"
 
