@@ -4,8 +4,8 @@
 #include <string>
 #include <vector>
 
-#include "boardbb/board_bb64.h"
 #include "board_test_util.h"
+#include "boardbb/board_bb64.h"
 
 namespace {
 
