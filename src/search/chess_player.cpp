@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <thread>
 
-#include "engine/book.h"
+#include "book/book.h"
 #include "eval/eval_tables.h"
 #include "eval/pawn_hash.h"
 #include "search/threads.h"

@@ -5,7 +5,7 @@
 #include <string>
 
 #include "board/move_picker.h"
-#include "engine/clock.h"
+#include "search/clock.h"
 #include "eval/evaluate.h"
 #include "search/search_interface.h"
 #include "search/search_output.h"

@@ -6,7 +6,7 @@
 #include <sstream>
 #include <string>
 
-#include "engine/book.h"
+#include "book/book.h"
 #include "eval/pawn_hash.h"
 #include "search/chess_player.h"
 #include "search/search_output.h"

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/book.h"
+#include "book/book.h"
 #include "search/game_moves.h"
 
 namespace {

@@ -10,7 +10,7 @@
 #include <string>
 #include <thread>
 
-#include "engine/book.h"
+#include "book/book.h"
 #include "search/chess_player.h"
 #include "search/threads.h"
 
