@@ -13,7 +13,6 @@
 
 namespace {
 
-constexpr const char* START_FEN = "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1";
 constexpr u32 TT_ENTRY_BYTES = 16;
 
 u32 megabytesOf(u64 entries, u32 entryBytes) {

@@ -6,8 +6,6 @@
 
 namespace {
 
-constexpr const char* START_FEN = "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1";
-
 // A WBEngine with its board and no search threads: the handlers and the
 // engine's move run on this thread, as the command loop and thread 0 would.
 struct GameFixture : testing::Test {

@@ -16,7 +16,7 @@
 
 namespace {
 
-const char* const START = "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1";
+const char* const START = START_FEN;
 const char* const START_BLACK = "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR b KQkq - 0 1";
 // White: Ke1 Ra1 Pa2 Pb2; Black: Ke8 Rh8 Ph7 (isolated, so the pawn structure is not zero).
 const char* const ROOKS = "4k2r/7p/8/8/8/8/PP6/R3K3 w - - 0 1";
@@ -301,10 +301,7 @@ TEST_F(Eval, MirrorAndConsistencyOverTestPositions) {
     for (const char* file : {"epd/wac.epd", "epd/bk.epd", "epd/ecm.epd", "epd/arasan2024.epd",
                              "epd/perftsuite.epd", "epd/STS1-STS15_LAN_v3.epd"}) {
         for (const EpdLine& line : readEpdFile(testDataPath(file))) {
-            std::istringstream fields(line.fen);
-            std::string placement, side, castling, ep;
-            fields >> placement >> side >> castling >> ep;
-            const std::string fen = placement + " " + side + " " + castling + " " + ep + " 0 1";
+            const std::string fen = positionOf(line);
             Board probe;
             if (!probe.setFEN(fen.c_str())) continue;
             if (!probe.pieces(PAWN, WHITE) || !probe.pieces(PAWN, BLACK)) continue;
@@ -425,12 +422,8 @@ TEST_F(Eval, RandomWalksKeepScoresConsistent) {
     const std::vector<EpdLine> lines = readEpdFile(testDataPath("epd/wac.epd"));
     int checked = 0;
     for (size_t n = 0; n < lines.size(); n += 3) {
-        std::istringstream fields(lines[n].fen);
-        std::string placement, side, castling, ep;
-        fields >> placement >> side >> castling >> ep;
         Board walk;
-        if (!walk.setFEN((placement + " " + side + " " + castling + " " + ep + " 0 1").c_str()))
-            continue;
+        if (!walk.setFEN(positionOf(lines[n]).c_str())) continue;
         for (int ply = 0; ply < 40; ++ply) {
             const MoveList moves = legalMoves(walk);
             if (moves.count == 0) break;

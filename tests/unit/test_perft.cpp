@@ -3,7 +3,7 @@
 
 namespace {
 
-const char* START = "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1";
+const char* START = START_FEN;
 
 // Counts up to two million leaves per position: every file, every position.
 auto upTo(u64 limit) {

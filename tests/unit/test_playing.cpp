@@ -16,7 +16,7 @@
 
 namespace {
 
-constexpr const char* START = "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1";
+constexpr const char* START = START_FEN;
 
 // Receives the engine's move and checks that the search is still marked busy
 // while the move is being made.
