@@ -428,7 +428,7 @@ TEST_F(Eval, RandomWalksKeepScoresConsistent) {
             const MoveList moves = legalMoves(walk);
             if (moves.count == 0) break;
             UndoRecord undo;
-            walk.makeMove(moves.move(random() % moves.count), undo);
+            walk.makeMove(moves.move(u32(random() % moves.count)), undo);
             char fen[90];
             walk.getFEN(fen);
             const Score score = evaluate(walk, pawnHash.get(), -MATE_SCORE, MATE_SCORE);
