@@ -27,7 +27,7 @@ TEST(MoveGen, StartPositionComesInGenerationOrder) {
 TEST(MoveGen, DoubleStepCarriesItsFlagAndSingleStepDoesNot) {
     auto b = boardFromFen("rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1");
     for (Move m : moveWords(legalList(*b))) {
-        if (b->pieceKinds[moveFrom(m)] != PAWN) continue;
+        if (b->kindAt(moveFrom(m)) != PAWN) continue;
         const std::string t = moveText(m);
         const bool twoRanks = t[3] - t[1] == 2;
         EXPECT_EQ(moveExtra(m), twoRanks ? 1u : 0u) << t;

@@ -108,19 +108,19 @@ TEST(SearchNullMove, TakeBackRestoresEverything) {
     const HashKey key = b.current().key;
     UndoRecord undo;
     b.makeNullMove(undo);
-    EXPECT_EQ(b.epSquare, NO_SQUARE);
+    EXPECT_EQ(epSquareOf(b), NO_SQUARE);
     EXPECT_EQ(b.halfMoveClock, 0);
     b.unmakeNullMove(undo);
     EXPECT_EQ(b.historyIndex, index);
     EXPECT_EQ(b.current().key, key);
     EXPECT_EQ(b.sideToMove, WHITE);
     EXPECT_EQ(b.castlingRights, 15);
-    EXPECT_EQ(b.epSquare, 43);
+    EXPECT_EQ(epSquareOf(b), 43);
     EXPECT_EQ(b.halfMoveClock, 7);
     EXPECT_TRUE(b.isConsistent());
     // And through the search's own null-move step.
     t.searcher->searchNullMove<WHITE>(50, 1, 6);
-    EXPECT_EQ(b.epSquare, 43);
+    EXPECT_EQ(epSquareOf(b), 43);
     EXPECT_EQ(b.castlingRights, 15);
     EXPECT_EQ(b.halfMoveClock, 7);
     EXPECT_EQ(b.historyIndex, index);
