@@ -22,7 +22,7 @@ fi
 
 cmake --preset release >/dev/null
 # One search benchmark per program (CMakeLists.txt, TALUN_PROGRAMS).
-benches=$(cmake --build --preset release --target help | grep -o '^bench_search[^:]*' | sort)
+benches=$(cat build/release/search_benches.txt)
 cmake --build --preset release -j3 --target $benches >/dev/null
 for b in $benches; do
     printf '%-20s ' "$b"
