@@ -21,8 +21,10 @@ if [ ${#missing[@]} -gt 0 ]; then
 fi
 
 cmake --preset release >/dev/null
-cmake --build --preset release -j4 --target bench_search bench_search-popcnt >/dev/null
-for b in bench_search bench_search-popcnt; do
+# One search benchmark per program (CMakeLists.txt, TALUN_PROGRAMS).
+benches=$(cat build/release/search_benches.txt)
+cmake --build --preset release -j3 --target $benches >/dev/null
+for b in $benches; do
     printf '%-20s ' "$b"
     build/release/"$b" "$depth" "$positions" | tail -1
 done

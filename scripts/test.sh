@@ -4,10 +4,13 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh
-jobs=$(nproc)
+jobs=${JOBS:-$(nproc)}  # JOBS=3 scripts/test.sh on a shared machine
 cmake --preset release >/dev/null
 cmake --build --preset release -j "$jobs"
 ctest --preset release -j "$jobs" --label-exclude deep
+# Warning-clean with -Wshadow -Wconversion (as errors); built, not run again.
+cmake --preset strict >/dev/null
+cmake --build --preset strict -j "$jobs"
 cmake --preset debug >/dev/null
 cmake --build --preset debug -j "$jobs"
 ctest --preset debug -j "$jobs" --label-exclude 'deep|slow'

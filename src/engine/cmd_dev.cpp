@@ -12,7 +12,7 @@ namespace {
 // keeps its position and gives an empty text.
 template <class B>
 void setRandomPositionFen(B& board, char* fen) {
-    if constexpr (requires { board.setRandomPosition(); }) {
+    if constexpr (B::HAS_RANDOM_POSITIONS && B::HAS_FEN_WRITER) {
         board.setRandomPosition();
         board.getFEN(fen);
     } else {

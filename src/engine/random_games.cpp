@@ -10,7 +10,6 @@
 
 namespace {
 
-constexpr const char* START_FEN = "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1";
 
 // Counts a move before it is made (the captured man is still on the board).
 void countMove(RandomGameStatistics& s, const Board& board, Move m) {

@@ -5,12 +5,11 @@
 #include <cstdio>
 
 #include "board/perft.h"
-#include "engine/clock.h"
+#include "search/clock.h"
 #include "search/chess_player.h"
 
 namespace {
 
-constexpr const char* START = "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1";
 constexpr const char* CASTLES =
     "r3k2r/p1ppqpb1/bn2pnp1/3PN3/1p2P3/2N2Q1p/PPPBBPPP/R3K2R w KQkq - 0 1";
 constexpr const char* ENDING = "8/3K4/2p5/p2b2r1/5k2/8/8/1q6 b - - 1 67";
@@ -19,12 +18,12 @@ constexpr const char* ROOKS = "8/2p5/3p4/KP5r/1R3p1k/8/4P1P1/8 w - - 0 1";
 // Numbers 7 and 13 are not used; row 20 repeats row 12 (a second count of
 // the same tree, after other positions have been through the perft hash).
 constexpr SelfTestRow ROWS[] = {
-    {1, START, 1, 20},
-    {2, START, 2, 400},
-    {3, START, 3, 8902},
-    {4, START, 4, 197281},
-    {5, START, 5, 4865609},
-    {6, START, 6, 119060324},
+    {1, START_FEN, 1, 20},
+    {2, START_FEN, 2, 400},
+    {3, START_FEN, 3, 8902},
+    {4, START_FEN, 4, 197281},
+    {5, START_FEN, 5, 4865609},
+    {6, START_FEN, 6, 119060324},
     {8, CASTLES, 1, 48},
     {9, CASTLES, 2, 2039},
     {10, CASTLES, 3, 97862},

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/book.h"
+#include "book/book.h"
 #include "search/game_moves.h"
 
 namespace {
@@ -34,8 +34,8 @@ struct TestPosition {
                 colors[sq] = (*p >= 'a') ? BLACK : WHITE;
             }
         }
-        pos.kinds = kinds;
-        pos.colors = colors;
+        std::memcpy(pos.kinds, kinds, sizeof kinds);
+        std::memcpy(pos.colors, colors, sizeof colors);
         pos.sideToMove = p[1] == 'w' ? WHITE : BLACK;
         p += 3;
         for (; *p != ' '; ++p) {
@@ -77,7 +77,7 @@ class BookFile {
     std::string path;
 };
 
-constexpr const char* START = "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1";
+constexpr const char* START = START_FEN;
 
 std::string moveText(Move m) {
     static const char promo[] = "nbrq";

@@ -6,6 +6,7 @@
 
 #include <memory>
 
+#include "capability_skip.h"
 #include "eval/eval_tables.h"
 #include "eval/evaluate.h"
 #include "eval/pawn_hash.h"
@@ -13,7 +14,7 @@
 #include "search/searcher.h"
 
 class NeverTimeout : public SearchInterface {
-public:
+   public:
     bool isTimeout(Searcher&) override { return false; }
     void printThinking(Searcher&, i32, Score, const PvLine&) override {}
     void printSearchStatistics(Searcher&) override {}
@@ -52,8 +53,7 @@ struct TestSearch {
     template <Color Us>
     Score root(i32 depth, PvLine& pv) {
         CheckerList checkers{0, {0, 0}};
-        board().isAttackedBy<~Us>(board().kingSquare(Us), checkers);
-        if (checkers.count != 0)
+        if (board().template isInCheck<Us>(checkers))
             return searcher->searchInCheck<Us>(checkers, -MATE_SCORE, MATE_SCORE, 0, false, depth,
                                                pv);
         return searcher->searchNode<Us>(-MATE_SCORE, MATE_SCORE, 0, depth, pv);
@@ -67,6 +67,16 @@ struct TestSearch {
     u64 nodes() const { return searcher->nodes.load(); }
     u64 qsNodes() const { return searcher->qsNodes.load(); }
 };
+
+// The checkers of the side to move.
+inline CheckerList checkersOf(const Board& b) {
+    CheckerList c{0, {0, 0}};
+    if (b.sideToMove == WHITE)
+        b.isInCheck<WHITE>(c);
+    else
+        b.isInCheck<BLACK>(c);
+    return c;
+}
 
 inline std::string moveText(Move m) {
     char buffer[8];

@@ -3,7 +3,7 @@
 #include <cassert>
 #include <cstdlib>
 
-#include "board/board_bb64.h"
+#include "boardbb/board_bb64.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 #include <ctime>
 #include <mutex>
 
-#include "board/board_bb64.h"
+#include "boardbb/board_bb64.h"
 
 Board_Common::Board_Common() {
     std::memset(pstSums, 0, sizeof pstSums);
