@@ -61,6 +61,7 @@ ChessPlayer::~ChessPlayer() {
     transpositionTable = nullptr;
     delete pawnHashTable;
     pawnHashTable = nullptr;
+    releaseTablebases();
     delete board;
     board = nullptr;
 }
