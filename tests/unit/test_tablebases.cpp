@@ -98,3 +98,131 @@ TEST_F(Tablebases, EveryEpdPositionGivesItsDistanceToMateAndItsMirror) {
 }
 
 }  // namespace
+
+namespace {
+
+// White king, White men, Black king, Black men as square lists of one probe.
+TbProbeInput position(int side, std::initializer_list<std::pair<u32, u8>> white,
+                      std::initializer_list<std::pair<u32, u8>> black, int ep = 64) {
+    TbProbeInput in;
+    in.side = side;
+    in.epSquare = ep;
+    int n = 0;
+    for (auto [s, k] : white) in.whiteSquares[n] = s, in.whitePieces[n++] = k;
+    in.whiteSquares[n] = 64, in.whitePieces[n] = 0;
+    n = 0;
+    for (auto [s, k] : black) in.blackSquares[n] = s, in.blackPieces[n++] = k;
+    in.blackSquares[n] = 64, in.blackPieces[n] = 0;
+    return in;
+}
+
+constexpr u8 P = 1, N = 2, R = 4, Q = 5, K = 6;
+constexpr u32 A1 = 0, B1 = 1, C1 = 2, D1 = 3, E1 = 4, H1 = 7, A2 = 8, B2 = 9, C3 = 18, E4 = 28,
+              D5 = 35, E5 = 36, D6 = 43, E6 = 44, A8 = 56, E8 = 60, H8 = 63;
+
+}  // namespace
+
+TEST_F(Tablebases, ThreeManFilesAgreeAcrossTheFourCompressionSchemes) {
+    stop();
+    const char* names[] = {"kqk", "krk", "kbk", "knk", "kpk"};
+    const u8 kinds[] = {Q, R, 3, N, P};
+    std::vector<u32> reference;
+    for (int scheme = 1; scheme <= 4; ++scheme) {
+        start(scheme, {"/usr/share/gaviotatb/gtb" + std::to_string(scheme)}, 16);
+        std::vector<u32> values;
+        for (int e = 0; e < 5; ++e)
+            for (u32 wk = 0; wk < 64; ++wk)
+                for (u32 bk = 0; bk < 64; bk += 3)
+                    for (u32 x = 8; x < 56; x += 5)
+                        for (int side = 0; side < 2; ++side) {
+                            const Answer a =
+                                probe(position(side, {{wk, K}, {x, kinds[e]}}, {{bk, K}}));
+                            ASSERT_TRUE(a.ok) << names[e] << " scheme " << scheme;
+                            values.push_back(a.plies << 3 | a.outcome);
+                        }
+        if (scheme == 1)
+            reference = values;
+        else
+            EXPECT_TRUE(values == reference) << "scheme " << scheme;
+        stop();
+    }
+    start(4, {GTB_DIR}, 16);
+}
+
+TEST_F(Tablebases, KingsOnlyDrawUnlessTheyTouchAndSixMenFail) {
+    Answer a = probe(position(0, {{C3, K}}, {{A1, K}}));
+    EXPECT_TRUE(a.ok && a.outcome == TB_DRAW && a.plies == 0);
+    a = probe(position(0, {{B2, K}}, {{A1, K}}));
+    EXPECT_TRUE(a.ok && a.outcome == TB_NO_VALUE);
+    a = probe(position(0, {{E1, K}, {A2, P}, {B2, P}, {C3, P}}, {{E8, K}, {H8, R}}));
+    EXPECT_FALSE(a.ok);
+    EXPECT_EQ(a.outcome, TB_NO_VALUE);
+    EXPECT_EQ(a.plies, 0u);
+}
+
+TEST_F(Tablebases, InputsNoBoardCouldGiveFailWithoutReadingAnything) {
+    TbProbeInput in = position(0, {{E1, K}, {D1, Q}}, {{E8, K}});
+    in.whiteSquares[1] = 70;
+    EXPECT_FALSE(probe(in).ok);
+    in = position(0, {{E1, K}, {D1, 9}}, {{E8, K}});
+    EXPECT_FALSE(probe(in).ok);
+    in = position(0, {{E1, K}, {D1, Q}}, {{E8, K}}, 200);
+    EXPECT_FALSE(probe(in).ok);
+    in = position(2, {{E1, K}, {D1, Q}}, {{E8, K}});
+    EXPECT_FALSE(probe(in).ok);
+    in = position(0, {{E1, Q}}, {{E8, K}});  // no king
+    EXPECT_FALSE(probe(in).ok);
+}
+
+TEST_F(Tablebases, EnPassantSquareWithoutACapturerChangesNothing) {
+    // Black pawn just came d7-d5; White's pawn on e4 cannot take it, the one on e5 can.
+    const Answer plain = probe(position(0, {{E1, K}, {E4, P}}, {{E8, K}, {D5, P}}));
+    const Answer ep = probe(position(0, {{E1, K}, {E4, P}}, {{E8, K}, {D5, P}}, D6));
+    ASSERT_TRUE(plain.ok && ep.ok);
+    EXPECT_EQ(ep.outcome, plain.outcome);
+    EXPECT_EQ(ep.plies, plain.plies);
+    // Taking en passant leaves KP v K with the pawn on d6: a White win.
+    const Answer take = probe(position(0, {{E1, K}, {E5, P}}, {{A8, K}, {D5, P}}, D6));
+    ASSERT_TRUE(take.ok);
+    EXPECT_EQ(take.outcome, TB_WHITE_MATES);
+}
+
+TEST_F(Tablebases, SoftProbesAnswerOnlyFromDecodedBlocks) {
+    const TbProbeInput in = position(0, {{E1, K}, {H1, R}}, {{E6, K}});
+    const Answer soft = probe(in, false);
+    EXPECT_FALSE(soft.ok);
+    const Answer hard = probe(in);
+    ASSERT_TRUE(hard.ok);
+    EXPECT_EQ(hard.outcome, TB_WHITE_MATES);
+    const Answer again = probe(in, false);
+    ASSERT_TRUE(again.ok);
+    EXPECT_EQ(again.plies, hard.plies);
+}
+
+TEST_F(Tablebases, OneBlockCacheReloadsBetweenBlocksAndStaysRight) {
+    // kqkr positions in different blocks: the White-to-move and Black-to-move halves.
+    const TbProbeInput first = position(0, {{A1, K}, {H8, Q}}, {{E4, K}, {B1, R}});
+    const TbProbeInput second = position(1, {{H1, K}, {A2, Q}}, {{D5, K}, {A8, R}});
+    const Answer a = probe(first), b = probe(second);
+    ASSERT_TRUE(a.ok && b.ok);
+    stop();
+    start(4, {GTB_DIR}, 0);
+    for (int round = 0; round < 3; ++round) {
+        const Answer x = probe(first), y = probe(second);
+        ASSERT_TRUE(x.ok && y.ok);
+        EXPECT_EQ(x.plies << 3 | x.outcome, a.plies << 3 | a.outcome);
+        EXPECT_EQ(y.plies << 3 | y.outcome, b.plies << 3 | b.outcome);
+        EXPECT_FALSE(probe(first, false).ok);  // the block of `second` is the only one cached
+    }
+}
+
+TEST_F(Tablebases, AMissingFileFailsItsEndgameUntilTheNextStart) {
+    stop();
+    start(4, {"/nonexistent/dir"}, 1);
+    const TbProbeInput in = position(0, {{E1, K}, {H1, R}}, {{E6, K}});
+    EXPECT_FALSE(probe(in).ok);
+    EXPECT_FALSE(probe(in, false).ok);
+    stop();
+    start(4, {"/nonexistent/dir", GTB_DIR}, 1);
+    EXPECT_TRUE(probe(in).ok);
+}
