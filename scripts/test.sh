@@ -12,8 +12,9 @@ cmake --preset debug >/dev/null
 cmake --build --preset debug -j "$jobs"
 ctest --preset debug -j "$jobs" --label-exclude 'deep|slow'
 # ThreadSanitizer over the search: its threads, their hand-shake and the
-# tables they share, the pawn hash that every thread's evaluation shares, and
-# the program stopping four search threads by command (about 30 s of building
+# tables they share, the pawn hash that every thread's evaluation shares, the
+# tablebase prober that four search threads probe at once, and the program
+# stopping four search threads by command (about 30 s of building
 # and 10 s of tests on 4 cores).
 cmake --preset tsan >/dev/null
 cmake --build --preset tsan -j "$jobs" --target unit_tests TalunBB

@@ -2,6 +2,8 @@
 // the four compression schemes of the 3-man files, and the probe's edge cases.
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <cstdlib>
 #include <sstream>
 #include <string>
 
@@ -225,4 +227,117 @@ TEST_F(Tablebases, AMissingFileFailsItsEndgameUntilTheNextStart) {
     stop();
     start(4, {"/nonexistent/dir", GTB_DIR}, 1);
     EXPECT_TRUE(probe(in).ok);
+}
+
+namespace {
+
+std::vector<u8> readFile(const std::string& path) {
+    std::vector<u8> bytes;
+    if (std::FILE* f = std::fopen(path.c_str(), "rb")) {
+        int c;
+        while ((c = std::fgetc(f)) != EOF) bytes.push_back(u8(c));
+        std::fclose(f);
+    }
+    return bytes;
+}
+
+// A directory of its own holding one damaged copy of a real file.
+std::string writeDamaged(const std::string& tag, const std::string& name,
+                         const std::vector<u8>& bytes) {
+    const std::string dir = ::testing::TempDir() + "talun_tb_" + tag;
+    std::string command = "mkdir -p '" + dir + "'";
+    EXPECT_EQ(std::system(command.c_str()), 0);
+    std::FILE* f = std::fopen((dir + "/" + name).c_str(), "wb");
+    EXPECT_NE(f, nullptr);
+    if (f) {
+        std::fwrite(bytes.data(), 1, bytes.size(), f);
+        std::fclose(f);
+    }
+    return dir;
+}
+
+void putU32(std::vector<u8>& bytes, size_t at, u32 value) {
+    for (int i = 0; i < 4; ++i) bytes[at + i] = u8(value >> (8 * i));
+}
+
+// Probes positions of every block of "krk"; answers how many read a value
+// (placements without an index answer without reading).
+int probeKrk(bool& anyWrong, const std::vector<u32>& expected = {}) {
+    int ok = 0, n = 0;
+    anyWrong = false;
+    for (u32 wk = 0; wk < 64; wk += 3)
+        for (u32 bk = 0; bk < 64; bk += 5)
+            for (int side = 0; side < 2; ++side, ++n) {
+                const Answer a = probe(position(side, {{wk, K}, {(wk + 9) % 64, R}}, {{bk, K}}));
+                if (!a.ok) continue;
+                ok += a.outcome != TB_NO_VALUE;
+                if (!expected.empty() && expected[n] != (a.plies << 3 | a.outcome)) anyWrong = true;
+            }
+    return ok;
+}
+
+}  // namespace
+
+TEST_F(Tablebases, DamagedFilesFailTheirEndgameAndNothingElse) {
+    const std::vector<u8> good = readFile(GTB_DIR + "/krk.gtb.cp4");
+    ASSERT_GT(good.size(), 100u);
+    std::vector<u32> expected;
+    int valued = 0;
+    bool wrong = false;
+    {
+        int n = 0;
+        for (u32 wk = 0; wk < 64; wk += 3)
+            for (u32 bk = 0; bk < 64; bk += 5)
+                for (int side = 0; side < 2; ++side, ++n) {
+                    const Answer a =
+                        probe(position(side, {{wk, K}, {(wk + 9) % 64, R}}, {{bk, K}}));
+                    ASSERT_TRUE(a.ok);
+                    expected.push_back(a.plies << 3 | a.outcome);
+                    valued += a.outcome != TB_NO_VALUE;
+                }
+    }
+    std::vector<std::pair<std::string, std::vector<u8>>> damaged;
+    damaged.push_back({"truncated", std::vector<u8>(good.begin(), good.begin() + good.size() / 2)});
+    damaged.push_back({"header_only", std::vector<u8>(good.begin(), good.begin() + 12)});
+    std::vector<u8> bad = good;
+    putU32(bad, 32, 0xFFFFFFF0u);  // offset table past the end
+    damaged.push_back({"table_end", bad});
+    bad = good;
+    putU32(bad, 32, 44);  // one offset: fewer than the blocks need
+    damaged.push_back({"few_offsets", bad});
+    bad = good;
+    putU32(bad, 44, 0x7FFFFFFF);  // second offset beyond the file
+    damaged.push_back({"offset_beyond", bad});
+    bad = good;
+    putU32(bad, 44, 41);  // offsets not increasing
+    damaged.push_back({"offset_order", bad});
+    for (auto& [tag, bytes] : damaged) {
+        stop();
+        start(4, {writeDamaged(tag, "krk.gtb.cp4", bytes)}, 1);
+        EXPECT_EQ(probeKrk(wrong), 0) << tag;
+    }
+    // Damaged block contents: decoding fails or gives bytes, never more.
+    const u32 firstBlock = u32(good[40]) | u32(good[41]) << 8;
+    for (int variant = 0; variant < 4; ++variant) {
+        bad = good;
+        for (size_t i = firstBlock + 1 + variant * 3; i < bad.size(); i += 7 + variant)
+            bad[i] ^= u8(0x5A + variant);
+        if (variant == 3) bad[firstBlock + 1] = 1, putU32(bad, firstBlock + 3, 0xFFFFFFFFu);
+        stop();
+        start(4, {writeDamaged("data" + std::to_string(variant), "krk.gtb.cp4", bad)}, 1);
+        probeKrk(wrong);
+    }
+    // Beside a damaged copy the other endgames answer, and whatever krk
+    // answers (from the intact copy, found when the file is opened again) is right.
+    stop();
+    start(4, {writeDamaged("truncated", "krk.gtb.cp4", damaged[0].second), GTB_DIR}, 1);
+    probeKrk(wrong, expected);
+    EXPECT_FALSE(wrong);
+    const Answer kqk = probe(position(0, {{E1, K}, {D1, Q}}, {{E8, K}}));
+    EXPECT_TRUE(kqk.ok && kqk.outcome == TB_WHITE_MATES);
+    // And the intact file, found first, gives every answer right.
+    stop();
+    start(4, {GTB_DIR}, 1);
+    EXPECT_EQ(probeKrk(wrong, expected), valued);
+    EXPECT_FALSE(wrong);
 }
