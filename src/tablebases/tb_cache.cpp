@@ -1,5 +1,7 @@
 // The cache of decoded blocks: each node holds the 16384 packed values of one
-// file block for one side to move, on a most-recently-used list.
+// file block for one side to move, on a most-recently-used list. A hash index
+// from (endgame, side, block) to the node finds a block without walking the
+// list, which a large cache would make slow.
 #include <algorithm>
 #include <new>
 
@@ -19,8 +21,16 @@ struct CacheNode {
     CacheNode* prev = nullptr;
 };
 
+// Open addressing with linear probing; deletion shifts entries back, so no
+// tombstones build up. Twice as many slots as nodes.
+struct BlockHash {
+    i32* slots = nullptr;  // node number, -1 empty
+    u32 mask = 0;
+};
+
 struct BlockCache {
     bool on = false;
+    BlockHash hash;
     u32 capacity = 0;
     u32 used = 0;
     PackedValue* entries = nullptr;
@@ -30,6 +40,51 @@ struct BlockCache {
 };
 
 BlockCache g_cache;
+
+// Blocks per side stay below 32768 (the largest endgame has 24576).
+u32 blockKey(i32 id, i32 side, i32 blockStart) {
+    return (u32(id) * 2 + u32(side)) << 15 | u32(blockStart) / ENTRIES_PER_BLOCK;
+}
+
+u32 nodeKey(const CacheNode& n) {
+    return blockKey(n.id, n.side, n.blockStart);
+}
+
+u32 home(u32 key) {
+    return (key * 2654435761u >> 7) & g_cache.hash.mask;
+}
+
+CacheNode* hashFind(u32 key) {
+    const BlockHash& h = g_cache.hash;
+    for (u32 i = home(key);; i = (i + 1) & h.mask) {
+        if (h.slots[i] < 0) return nullptr;
+        CacheNode* n = &g_cache.nodes[h.slots[i]];
+        if (nodeKey(*n) == key) return n;
+    }
+}
+
+void hashInsert(const CacheNode* n) {
+    const BlockHash& h = g_cache.hash;
+    u32 i = home(nodeKey(*n));
+    while (h.slots[i] >= 0) i = (i + 1) & h.mask;
+    h.slots[i] = i32(n - g_cache.nodes);
+}
+
+void hashErase(const CacheNode* n) {
+    const BlockHash& h = g_cache.hash;
+    const i32 number = i32(n - g_cache.nodes);
+    u32 i = home(nodeKey(*n));
+    while (h.slots[i] != number) i = (i + 1) & h.mask;
+    // Move back every later entry of the run whose home does not lie in (i, j].
+    for (u32 j = (i + 1) & h.mask; h.slots[j] >= 0; j = (j + 1) & h.mask) {
+        const u32 k = home(nodeKey(g_cache.nodes[h.slots[j]]));
+        const bool stays = i <= j ? (i < k && k <= j) : (i < k || k <= j);
+        if (stays) continue;
+        h.slots[i] = h.slots[j];
+        i = j;
+    }
+    h.slots[i] = -1;
+}
 
 void unlink(CacheNode* n) {
     if (n->prev)
@@ -100,21 +155,20 @@ bool tbCacheGet(int id, int side, u32 index, PackedValue& value) {
     BlockCache& c = g_cache;
     if (!c.on) return false;
     const i32 start = i32(index / ENTRIES_PER_BLOCK * ENTRIES_PER_BLOCK);
-    for (CacheNode* n = c.head; n; n = n->next) {
-        if (n->id != id || n->side != side || n->blockStart != start) continue;
-        value = n->entries[index % ENTRIES_PER_BLOCK];
-        if (n != c.head) {
-            unlink(n);
-            pushHead(n);
-        }
-        return true;
+    CacheNode* n = hashFind(blockKey(id, side, start));
+    if (!n) return false;
+    value = n->entries[index % ENTRIES_PER_BLOCK];
+    if (n != c.head) {
+        unlink(n);
+        pushHead(n);
     }
-    return false;
+    return true;
 }
 
 bool tbCacheLoadBlock(int id, int side, u32 index) {
     if (!g_cache.on) return false;
     CacheNode* node = chooseNode();
+    if (node->id >= 0) hashErase(node);
     node->id = node->side = node->blockStart = -1;
     const EndgameEntry& e = endgameTable()[id];
     const u32 blockStart = index / ENTRIES_PER_BLOCK * ENTRIES_PER_BLOCK;
@@ -126,6 +180,7 @@ bool tbCacheLoadBlock(int id, int side, u32 index) {
     node->id = id;
     node->side = side;
     node->blockStart = i32(blockStart);
+    hashInsert(node);
     return true;
 }
 
@@ -156,10 +211,15 @@ void tbBlockCacheCreate(u32 cacheSizeMB) {
     BlockCache& c = g_cache;
     c.entries = new (std::nothrow) PackedValue[size_t(capacity) * ENTRIES_PER_BLOCK];
     c.nodes = new (std::nothrow) CacheNode[capacity];
-    if (!c.entries || !c.nodes) {
+    u32 slots = 2;
+    while (slots < 2 * capacity) slots *= 2;
+    c.hash.slots = new (std::nothrow) i32[slots];
+    c.hash.mask = slots - 1;
+    if (!c.entries || !c.nodes || !c.hash.slots) {
         tbBlockCacheFree();
         return;
     }
+    std::fill(c.hash.slots, c.hash.slots + slots, -1);
     for (u32 i = 0; i < capacity; ++i)
         c.nodes[i].entries = c.entries + size_t(i) * ENTRIES_PER_BLOCK;
     c.capacity = capacity;
@@ -171,5 +231,6 @@ void tbBlockCacheFree() {
     BlockCache& c = g_cache;
     delete[] c.entries;
     delete[] c.nodes;
+    delete[] c.hash.slots;
     c = BlockCache{};
 }

@@ -32,30 +32,26 @@ void closeOldestFile() {
 }  // namespace
 
 bool tbFindIdByName(const u8* whiteKinds, const u8* blackKinds, int& id) {
-    static constexpr char LETTERS[] = "-pnbrqk";
-    char name[MAX_MEN + 2];
-    u32 n = 0;
+    // The name as a number: its letters (kinds 1..6) as base-7 digits.
+    u32 code = 0, n = 0;
     for (const u8* kinds : {whiteKinds, blackKinds})
         for (u32 i = 0; kinds[i] != 0; ++i) {
             if (n == MAX_MEN || kinds[i] > 6) return false;
-            name[n++] = LETTERS[kinds[i]];
+            code = code * 7 + kinds[i];
+            ++n;
         }
-    name[n] = '\0';
-    EndgameEntry* table = endgameTable();
     Prober& p = prober();
     // Only a first guess: any whole id is fine, whichever thread wrote it.
     const i32 last = p.lastFoundId.load(std::memory_order_relaxed);
-    if (last >= 0 && last < ENDGAME_COUNT && std::strcmp(table[last].name, name) == 0) {
+    if (last >= 0 && last < ENDGAME_COUNT && endgameCode(last) == code) {
         id = last;
         return true;
     }
-    for (int i = 0; table[i].name != nullptr; ++i)
-        if (std::strcmp(table[i].name, name) == 0) {
-            p.lastFoundId.store(i, std::memory_order_relaxed);
-            id = i;
-            return true;
-        }
-    return false;
+    const int found = endgameIdOfCode(code);
+    if (found < 0) return false;
+    p.lastFoundId.store(found, std::memory_order_relaxed);
+    id = found;
+    return true;
 }
 
 std::string tbFilePath(const std::string& directory, const char* name, int scheme) {

@@ -69,6 +69,9 @@ const char* const ENDGAME_NAMES[ENDGAME_COUNT] = {
 };
 
 EndgameEntry g_table[ENDGAME_COUNT + 1];
+constexpr u32 CODE_COUNT = 7 * 7 * 7 * 7 * 7;  // names of at most five letters
+u32 g_codeOfId[ENDGAME_COUNT];
+i16 g_idOfCode[CODE_COUNT];
 
 // Index tables; -1 marks a placement without a number.
 u64 g_kingReach[64];
@@ -399,10 +402,16 @@ Cls classify(const std::string& name) {
 }
 
 bool buildEndgameTable() {
+    std::fill(std::begin(g_idOfCode), std::end(g_idOfCode), i16(-1));
     for (int id = 0; id < ENDGAME_COUNT; ++id) {
         EndgameEntry& e = g_table[id];
         e.id = id;
         e.name = ENDGAME_NAMES[id];
+        u32 code = 0;
+        for (const char* c = e.name; *c; ++c)
+            code = code * 7 + u32(std::strchr("-pnbrqk", *c) - "-pnbrqk");
+        g_codeOfId[id] = code;
+        g_idOfCode[code] = i16(id);
         ClassInfo info = classInfo(classify(e.name));
         e.indexOf = info.indexOf;
         e.maxIndex = info.maxIndex;
@@ -497,6 +506,14 @@ void tbBuildIndexTables() {
     buildKingPairs();
     buildLikeTables();
     buildPawnTables();
+}
+
+u32 endgameCode(int id) {
+    return g_codeOfId[id];
+}
+
+int endgameIdOfCode(u32 code) {
+    return code < CODE_COUNT ? g_idOfCode[code] : -1;
 }
 
 int likePairIndex(u32 a, u32 b) {

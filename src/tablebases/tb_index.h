@@ -47,6 +47,11 @@ EndgameEntry* endgameTable();
 void tbInitAttackMaps();
 void tbBuildIndexTables();
 
+// An endgame's name as a number (letters p n b r q k as base-7 digits 1..6)
+// and the id of such a number, -1 when no endgame has it.
+u32 endgameCode(int id);
+int endgameIdOfCode(u32 code);
+
 // The like-pair number of two squares (0..2015), -1 on equal squares.
 int likePairIndex(u32 a, u32 b);
 // The king-pair number of Black's king a and White's king b after their

@@ -10,6 +10,7 @@
 #include "board/board.h"
 #include "epd_reader.h"
 #include "tablebases/tablebases.h"
+#include "tablebases/tb_internal.h"
 
 namespace {
 
@@ -340,4 +341,42 @@ TEST_F(Tablebases, DamagedFilesFailTheirEndgameAndNothingElse) {
     start(4, {GTB_DIR}, 1);
     EXPECT_EQ(probeKrk(wrong, expected), valued);
     EXPECT_FALSE(wrong);
+}
+
+TEST_F(Tablebases, FullCacheReplacesTheLeastRecentlyUsedBlock) {
+    stop();
+    start(4, {GTB_DIR}, 1);  // 8 blocks
+    int id = -1;
+    const u8 white[] = {K, Q, 0}, black[] = {K, R, 0};
+    ASSERT_TRUE(tb::tbFindIdByName(white, black, id));
+    auto cached = [&](u32 block) {
+        tb::PackedValue v;
+        return tb::tbCacheGet(id, 0, block * tb::ENTRIES_PER_BLOCK + 5, v);
+    };
+    for (u32 b = 0; b < 8; ++b) ASSERT_TRUE(tb::tbCacheLoadBlock(id, 0, b * tb::ENTRIES_PER_BLOCK));
+    EXPECT_TRUE(cached(0));  // the tail becomes the head
+    ASSERT_TRUE(tb::tbCacheLoadBlock(id, 0, 8 * tb::ENTRIES_PER_BLOCK));
+    EXPECT_FALSE(cached(1));  // the new tail made room
+    for (u32 b : {0u, 2u, 3u, 4u, 5u, 6u, 7u, 8u}) EXPECT_TRUE(cached(b)) << b;
+
+    // Many more blocks than nodes, in a scattered order: every value read
+    // through the small cache equals the one read through a large one.
+    auto readAll = [&](std::vector<tb::PackedValue>& values) {
+        for (u32 side = 0; side < 2; ++side)
+            for (u32 i = 0; i < 200; ++i) {
+                const u32 index = u32(u64(i) * 7919 * tb::ENTRIES_PER_BLOCK / 3 % 1892352);
+                tb::PackedValue v = 0;
+                if (!tb::tbCacheGet(id, side, index, v)) {
+                    ASSERT_TRUE(tb::tbCacheLoadBlock(id, side, index));
+                    ASSERT_TRUE(tb::tbCacheGet(id, side, index, v));
+                }
+                values.push_back(v);
+            }
+    };
+    std::vector<tb::PackedValue> small, large;
+    readAll(small);
+    stop();
+    start(4, {GTB_DIR}, 256);
+    readAll(large);
+    EXPECT_TRUE(small == large);
 }
