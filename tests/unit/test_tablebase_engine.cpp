@@ -150,6 +150,9 @@ TEST(TablebaseThreads, FourSearchThreadsProbeAtOnceAcrossSetUps) {
     e.setPosition("8/8/2k5/3p4/4P3/2K5/5R2/8 w - - 0 1");
     for (int round = 0; round < 2; ++round) {
         e.player.initTablebases("gaviota", GTB_DIR.c_str());
+        // No thread keeps the record that the set-up freed, even before its next search.
+        for (u32 i = 0; round > 0 && i < 4; ++i)
+            EXPECT_EQ(e.player.searchThread(i)->searcher.tablebaseState, e.player.tablebaseState);
         EXPECT_NE(e.search(), NO_MOVE);
     }
     u64 hits = 0;

@@ -242,9 +242,9 @@ std::vector<u8> readFile(const std::string& path) {
     return bytes;
 }
 
-// A directory of its own holding one damaged copy of a real file.
-std::string writeDamaged(const std::string& tag, const std::string& name,
-                         const std::vector<u8>& bytes) {
+// A directory of its own holding one file (a damaged or rewritten copy of a real one).
+std::string writeInOwnDir(const std::string& tag, const std::string& name,
+                          const std::vector<u8>& bytes) {
     const std::string dir = ::testing::TempDir() + "talun_tb_" + tag;
     std::string command = "mkdir -p '" + dir + "'";
     EXPECT_EQ(std::system(command.c_str()), 0);
@@ -314,7 +314,7 @@ TEST_F(Tablebases, DamagedFilesFailTheirEndgameAndNothingElse) {
     damaged.push_back({"offset_order", bad});
     for (auto& [tag, bytes] : damaged) {
         stop();
-        start(4, {writeDamaged(tag, "krk.gtb.cp4", bytes)}, 1);
+        start(4, {writeInOwnDir(tag, "krk.gtb.cp4", bytes)}, 1);
         EXPECT_EQ(probeKrk(wrong), 0) << tag;
     }
     // Damaged block contents: decoding fails or gives bytes, never more.
@@ -325,13 +325,13 @@ TEST_F(Tablebases, DamagedFilesFailTheirEndgameAndNothingElse) {
             bad[i] ^= u8(0x5A + variant);
         if (variant == 3) bad[firstBlock + 1] = 1, putU32(bad, firstBlock + 3, 0xFFFFFFFFu);
         stop();
-        start(4, {writeDamaged("data" + std::to_string(variant), "krk.gtb.cp4", bad)}, 1);
+        start(4, {writeInOwnDir("data" + std::to_string(variant), "krk.gtb.cp4", bad)}, 1);
         probeKrk(wrong);
     }
     // Beside a damaged copy the other endgames answer, and whatever krk
     // answers (from the intact copy, found when the file is opened again) is right.
     stop();
-    start(4, {writeDamaged("truncated", "krk.gtb.cp4", damaged[0].second), GTB_DIR}, 1);
+    start(4, {writeInOwnDir("truncated", "krk.gtb.cp4", damaged[0].second), GTB_DIR}, 1);
     probeKrk(wrong, expected);
     EXPECT_FALSE(wrong);
     const Answer kqk = probe(position(0, {{E1, K}, {D1, Q}}, {{E8, K}}));
@@ -379,4 +379,43 @@ TEST_F(Tablebases, FullCacheReplacesTheLeastRecentlyUsedBlock) {
     start(4, {GTB_DIR}, 256);
     readAll(large);
     EXPECT_TRUE(small == large);
+}
+
+TEST_F(Tablebases, UncompressedFilesReadWithAndWithoutCache) {
+    // kqk.gtb made from the blocks of the compressed file.
+    const std::vector<u8> packed = readFile(GTB_DIR + "/kqk.gtb.cp4");
+    ASSERT_GT(packed.size(), 100u);
+    auto word = [&](size_t at) {
+        return u32(packed[at]) | u32(packed[at + 1]) << 8 | u32(packed[at + 2]) << 16 |
+               u32(packed[at + 3]) << 24;
+    };
+    const u32 maxIndex = 29568, perSide = tb::blocksPerSide(maxIndex);
+    std::vector<u8> raw, block(tb::BUFFER_SIZE);
+    for (u32 k = 0; k < 2 * perSide; ++k) {
+        const u32 start = word(40 + 4 * k), end = word(44 + 4 * k);
+        const u32 count = k % perSide == perSide - 1 ? maxIndex - (perSide - 1) * 16384 : 16384;
+        ASSERT_TRUE(tb::tbDecodeBlock(4, &packed[start + 1], end - start - 1, block.data(), count));
+        raw.insert(raw.end(), block.begin(), block.begin() + count);
+    }
+    const std::string dir = writeInOwnDir("plain", "kqk.gtb", raw);
+    std::vector<Answer> expected;
+    auto probeAll = [&](std::vector<Answer>& out) {
+        for (u32 wk = 0; wk < 64; wk += 3)
+            for (u32 q = 1; q < 64; q += 7)
+                for (int side = 0; side < 2; ++side)
+                    out.push_back(probe(position(side, {{wk, K}, {q, Q}}, {{(wk + 19) % 64, K}})));
+    };
+    probeAll(expected);
+    for (u32 cacheMB : {0u, 1u}) {
+        stop();
+        start(0, {dir}, cacheMB);
+        std::vector<Answer> got;
+        probeAll(got);
+        ASSERT_EQ(got.size(), expected.size());
+        for (size_t i = 0; i < got.size(); ++i) {
+            EXPECT_EQ(got[i].ok, expected[i].ok) << i;
+            EXPECT_EQ(got[i].plies << 3 | got[i].outcome,
+                      expected[i].plies << 3 | expected[i].outcome);
+        }
+    }
 }
