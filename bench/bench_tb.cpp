@@ -48,8 +48,10 @@ std::vector<TbProbeInput> randomPositions(int count) {
             while (used[s] || (*c == 'p' && (s < 8 || s > 55)));
             used[s] = true;
             const u8 kind = u8(std::strchr(".pnbrqk", *c) - ".pnbrqk");
-            if (white) in.whiteSquares[w] = u32(s), in.whitePieces[w++] = kind;
-            else in.blackSquares[b] = u32(s), in.blackPieces[b++] = kind;
+            if (white)
+                in.whiteSquares[w] = u32(s), in.whitePieces[w++] = kind;
+            else
+                in.blackSquares[b] = u32(s), in.blackPieces[b++] = kind;
         }
         in.whiteSquares[w] = 64, in.whitePieces[w] = 0;
         in.blackSquares[b] = 64, in.blackPieces[b] = 0;
@@ -78,14 +80,15 @@ void probeSpeed(const std::string& dir) {
         for (int r = 0; r < rounds; ++r)
             for (size_t i = 0; i < hot; ++i) tbLookupPosition(positions[i], false, outcome, plies);
         const double s = secondsSince(t);
-        std::printf("cached (%4zu blocks in use): %10.0f probes/s\n", hot, double(rounds * hot) / s);
+        std::printf("cached (%4zu blocks in use): %10.0f probes/s\n", hot,
+                    double(rounds * hot) / s);
     }
     tbBlockCacheFree();
     tbLibraryStop();
 }
 
 class NoTimeout : public SearchInterface {
-public:
+   public:
     bool isTimeout(Searcher&) override { return false; }
     void printThinking(Searcher&, i32, Score, const PvLine&) override {}
     void printSearchStatistics(Searcher&) override {}

