@@ -19,4 +19,4 @@ ctest --preset debug -j "$jobs" --label-exclude 'deep|slow'
 cmake --preset tsan >/dev/null
 cmake --build --preset tsan -j "$jobs" --target unit_tests TalunBB
 ctest --preset tsan -j "$jobs" --label-exclude 'deep|slow' \
-    -R '^(Search|Quiescence|TT|OneBucket|PawnHashTable|EvalThreads)|^e2e\.TalunBB\.search_threads'
+    -R '^(Search|Quiescence|TT|OneBucket|PawnHashTable|EvalThreads|TablebaseThreads)|^e2e\.TalunBB\.search_threads'
