@@ -15,10 +15,11 @@ cmake --preset debug >/dev/null
 cmake --build --preset debug -j "$jobs"
 ctest --preset debug -j "$jobs" --label-exclude 'deep|slow'
 # ThreadSanitizer over the search: its threads, their hand-shake and the
-# tables they share, the pawn hash that every thread's evaluation shares, and
-# the program stopping four search threads by command, and "randgames"
-# stopping a search (about 30 s of building and 10 s of tests on 4 cores).
+# tables they share, the pawn hash that every thread's evaluation shares, the
+# tablebase prober that four search threads probe at once, the program
+# stopping four search threads by command, and "randgames" stopping a search
+# (about 30 s of building and 10 s of tests on 4 cores).
 cmake --preset tsan >/dev/null
 cmake --build --preset tsan -j "$jobs" --target unit_tests TalunBB
 ctest --preset tsan -j "$jobs" --label-exclude 'deep|slow' \
-    -R '^(Search|Quiescence|TT|OneBucket|PawnHashTable|EvalThreads)|^e2e\.TalunBB\.(search_threads|randgames_search)'
+    -R '^(Search|Quiescence|TT|OneBucket|PawnHashTable|EvalThreads|TablebaseThreads)|^e2e\.TalunBB\.(search_threads|randgames_search)'

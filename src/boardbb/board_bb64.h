@@ -185,3 +185,8 @@ class Board_BB64 : public Board_Common {
 // Hot board operations (make/unmake, attack tests, iterator) are defined
 // inline so that the move generators, perft and search inline them.
 #include "boardbb/board_bb64_inline.h"
+
+struct TbProbeInput;
+// The tablebase probe input of the position with Us to move (tb_input_bb64.cpp).
+template <Color Us>
+void buildTablebaseProbe(const Board_BB64& board, TbProbeInput& in);

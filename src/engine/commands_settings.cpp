@@ -28,14 +28,6 @@ bool parseIncrement(const std::string& text, i64& seconds) {
     return parseStrictNumber(whole, MAX_LEVEL_NUMBER, seconds) && seconds >= 0;
 }
 
-// The tablebase prober is set up here once it exists; until then "egtpath" and
-// the tablebase options only keep their settings. No search runs when called.
-void requestTablebaseSetUp(ChessPlayer& player, const std::string& type, const char* path) {
-    if (type != "gaviota" || !path) return;
-    strncpy(player.gtbPath, path, sizeof player.gtbPath - 1);
-    player.gtbPath[sizeof player.gtbPath - 1] = '\0';
-}
-
 bool setPathField(char (&field)[256], const std::string& value) {
     if (value.size() > 255) return false;
     memcpy(field, value.c_str(), value.size() + 1);
@@ -92,7 +84,7 @@ bool WBEngine::cmdEgtPath(const Args& a) {
     }
     printAndFlush("# initializing TB: type=" + a[0] + " path=" + a[1] + "\n");
     player.stopSearch();
-    requestTablebaseSetUp(player, a[0], a[1].c_str());
+    player.initTablebases(a[0].c_str(), a[1].c_str());
     return true;
 }
 
@@ -123,12 +115,12 @@ bool WBEngine::cmdOption(const Args& a) {
         accepted(std::to_string(number));
         player.stopSearch();  // the set-up replaces what the search threads probe
         player.gtbCacheSizeMB = u32(number);
-        requestTablebaseSetUp(player, "gaviota", nullptr);
+        player.initTablebases("gaviota", nullptr);
     } else if (name == "gtbPath") {
         accepted(value);
         player.stopSearch();
         setPathField(player.gtbPath, value.substr(0, 255));
-        requestTablebaseSetUp(player, "gaviota", nullptr);
+        player.initTablebases("gaviota", nullptr);
     } else if (name == "bookFilePath") {
         if (value.size() > 255) return illegal();
         accepted(value);

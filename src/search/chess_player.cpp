@@ -60,6 +60,7 @@ ChessPlayer::~ChessPlayer() {
     transpositionTable = nullptr;
     delete pawnHashTable;
     pawnHashTable = nullptr;
+    releaseTablebases();
     delete board;
     board = nullptr;
 }

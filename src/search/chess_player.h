@@ -49,6 +49,12 @@ class ChessPlayer : public SearchInterface {
     void buildThreadPool();
     void destroyThreadPool();  // ends, joins and deletes every pool thread
 
+    // ---- tablebases (search/tablebase_probe.cpp). Only while no search runs:
+    // the set-up replaces what the search threads probe. A null path keeps
+    // gtbPath; a type other than "gaviota" leaves the tablebases unavailable.
+    void initTablebases(const char* type, const char* path);
+    void releaseTablebases();
+
     // ---- game-level moves
     void generateLegalMoves(MoveList& list, bool& inCheck);
     bool parseMove(const char* text, Move& move);

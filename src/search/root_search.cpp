@@ -10,6 +10,7 @@
 #include "search/search_interface.h"
 #include "search/search_output.h"
 #include "search/searcher.h"
+#include "search/tablebase_probe.h"
 
 namespace {
 
@@ -35,11 +36,6 @@ void copyLine(PvLine& to, const PvLine& from) {
     for (u32 i = 0; i < from.length; ++i) to.moves[i] = from.moves[i];
 }
 
-// Endgame tablebases are not probed at the root in this build: no answer.
-bool probeRootTablebase(const Board&, Score&) {
-    return false;
-}
-
 // Pre-scores every root move by the evaluation after it (or the tablebases);
 // the first move of the highest score becomes the first best line.
 template <Color Us>
@@ -54,7 +50,7 @@ void scoreRootMoves(Searcher& s, PvLine& best, Score& u, u32& rootMoves, u32& ta
         board.current().move = m;
         board.template makeMove<Us>(m, undo);
         Score v = 0, score;
-        if (probeRootTablebase(board, v)) {
+        if (popCount(board.occupied()) <= 5 && probeTablebase<~Us>(s.tablebaseState, board, v)) {
             bump(s.tbHits);
             ++tablebaseScored;
             // From the opponent's view; one ply nearer to the root.

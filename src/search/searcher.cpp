@@ -7,6 +7,7 @@
 #include "board/move_picker.h"
 #include "eval/evaluate.h"
 #include "search/search_interface.h"
+#include "search/tablebase_probe.h"
 
 void Searcher::resetCounters() {
     for (SearchCounter* c : {&nodes, &qsNodes, &qsChecks, &cutoffs, &cutoffsOnFirstMove, &qsCutoffs,
@@ -33,8 +34,20 @@ bool Searcher::timeUp() {
     return true;
 }
 
-bool Searcher::probeTablebaseHook(i32, i32, Score&) {
-    return false;
+bool Searcher::probeTablebaseHook(i32 ply, i32 depth, Score& score) {
+    // Deep in a long search only blocks already decoded are read, so that the
+    // disk is touched near the root and in short searches.
+    const bool hard = iterationDepth < 7 || depth > std::min(iterationDepth - 7, 4);
+    const bool found = board.sideToMove == WHITE
+                           ? probeTablebase<WHITE>(tablebaseState, board, score, hard)
+                           : probeTablebase<BLACK>(tablebaseState, board, score, hard);
+    if (!found) return false;
+    // The probe counts from this position; the search counts from the root.
+    if (score > 0)
+        score -= ply;
+    else if (score < 0)
+        score += ply;
+    return true;
 }
 
 void Searcher::store(Score lo, Score hi, Score alpha, Score beta, i32 ply, i32 depth, Score score,

@@ -150,8 +150,8 @@ struct Searcher {
     // Thread 0's time test; true once the search must stop (stop is then set).
     bool timeUp();
     u8 age(i32 ply) const { return searchAge(board.historyIndex, ply); }
-    // Endgame tablebase probe below the root; false = no value (tablebases not
-    // in this build yet).
+    // Endgame tablebase probe below the root, the score relative to the root;
+    // false = no value.
     bool probeTablebaseHook(i32 ply, i32 depth, Score& score);
     // True when the node has no room for another ply (history or PV length).
     bool atPlyLimit(i32 ply) const {
