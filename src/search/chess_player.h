@@ -36,6 +36,7 @@ public:
     u64 totalNodes() const;       // nodes of every pool thread, read without a lock
     SearchStatistics statistics;  // the counters as last printed
     u64 lastTimeCheckNodes = 0;   // pool nodes at thread 0's last reading of the clock
+    i64 firstMoveTimeLimit = 0;   // time-out before thread 0's first root move (thread 0 only)
 
     // ---- controller and thread pool
     void prepareSearch(bool clearHash);
