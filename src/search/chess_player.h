@@ -102,4 +102,6 @@ public:
     u32 threadCount = 0;
     EngineInterface* engineInterface = nullptr;
     ThreadPool* threadPool = nullptr;
+    // stopSearch ended the last search before its end (main thread only).
+    bool searchStopped = false;
 };
