@@ -1,8 +1,8 @@
 // The "perft" and "divide" commands.
 #include <cstdio>
-#include <cstdlib>
 
 #include "board/perft.h"
+#include "engine/settings.h"
 #include "engine/wbengine.h"
 
 namespace {
@@ -11,8 +11,9 @@ namespace {
 // false for a depth below 1 or beyond what the perft key stack holds.
 bool runPerftCommand(WBEngine& engine, const Args& a, bool printDivide) {
     if (a.empty()) return false;
-    const int depth = std::atoi(a[0].c_str());
-    if (depth < 1 || depth > MAX_PERFT_DEPTH) return false;
+    // Read strictly: "63x" must not pass as 63, a count that would never end.
+    i64 depth = 0;
+    if (!parseStrictNumber(a[0], MAX_PERFT_DEPTH, depth) || depth < 1) return false;
     Clock& clock = engine.clock;
     clock.elapsed = 0;
     clock.startStamp = 0;
@@ -22,7 +23,7 @@ bool runPerftCommand(WBEngine& engine, const Args& a, bool printDivide) {
     engine.player.preparePerftHash();
     u64 nodes = 0;
     const u64 leaves =
-        countLeaves(*engine.player.board, engine.player.perftHash, depth, printDivide, nodes);
+        countLeaves(*engine.player.board, engine.player.perftHash, int(depth), printDivide, nodes);
     clock.stop();
     const i64 t = clock.elapsed - clock.elapsedAtSearchStart;
     const double hashUse = engine.player.perftHash ? engine.player.perftHash->usagePercent() : 0.0;

@@ -202,6 +202,7 @@ bool WBEngine::cmdAuto(const Args& a) {
     if (!a.empty()) return false;
     // The engine's move writes the same modes and the board; let it finish first.
     player.stopSearch();
+    searchRan = false;
     autoMode = true;
     forceMode = false;
     analyzeMode = false;

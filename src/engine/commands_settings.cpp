@@ -10,10 +10,24 @@
 
 namespace {
 
-// Bounds of the clock numbers that "level" and "time" accept. Products of
-// them (sessions of at most 1024 plies, centiseconds) stay far inside 64 bits.
-constexpr i64 MAX_LEVEL_NUMBER = 1000000000;    // moves, minutes, seconds
+// Bounds of the clock numbers that "level" and "time" accept, each far beyond
+// any real time control. The time allocation multiplies them (moves left in a
+// session by the increment, sessions of a game of at most 1024 plies by the
+// session time): with these bounds every product stays below 1e15 cs.
+constexpr i64 MAX_SESSION_MOVES = 1000000;
+constexpr i64 MAX_MINUTES = 1000000;    // about two years
+constexpr i64 MAX_SECONDS = 100000000;  // the seconds field of "level"
+constexpr i64 MAX_INCREMENT_SECONDS = 1000000;
 constexpr i64 MAX_TIME_NUMBER = 1000000000000;  // centiseconds
+
+// A field of "level" that may be left empty (":30" is 30 seconds).
+bool parseLevelField(const std::string& text, i64 limit, i64& value) {
+    if (text.empty()) {
+        value = 0;
+        return true;
+    }
+    return parseStrictNumber(text, limit, value) && value >= 0;
+}
 
 // Whole seconds of an increment such as "2" or "0.5" (the fraction is dropped).
 bool parseIncrement(const std::string& text, i64& seconds) {
@@ -25,7 +39,7 @@ bool parseIncrement(const std::string& text, i64& seconds) {
         if (whole.empty() && fraction.empty()) return false;
         if (whole.empty()) whole = "0";
     }
-    return parseStrictNumber(whole, MAX_LEVEL_NUMBER, seconds) && seconds >= 0;
+    return parseStrictNumber(whole, MAX_INCREMENT_SECONDS, seconds) && seconds >= 0;
 }
 
 bool setPathField(char (&field)[256], const std::string& value) {
@@ -40,10 +54,9 @@ bool WBEngine::cmdLevel(const Args& a) {
     Args base = splitString(a[1], ':');
     if (base.empty() || base.size() > 2) return false;
     i64 moves = 0, minutes = 0, seconds = 0, increment = 0;
-    if (!parseStrictNumber(a[0], MAX_LEVEL_NUMBER, moves) || moves < 0) return false;
-    if (!parseStrictNumber(base[0], MAX_LEVEL_NUMBER, minutes) || minutes < 0) return false;
-    if (base.size() == 2 && (!parseStrictNumber(base[1], MAX_LEVEL_NUMBER, seconds) || seconds < 0))
-        return false;
+    if (!parseStrictNumber(a[0], MAX_SESSION_MOVES, moves) || moves < 0) return false;
+    if (!parseLevelField(base[0], MAX_MINUTES, minutes)) return false;
+    if (base.size() == 2 && !parseLevelField(base[1], MAX_SECONDS, seconds)) return false;
     if (!parseIncrement(a[2], increment)) return false;
     clock.movesPerSession = u32(moves);
     clock.timePerSession = (minutes * 60 + seconds) * 100;

@@ -47,6 +47,10 @@ void WBEngine::printBoard() {
 }
 
 void WBEngine::makeEngineMove(Move move) {
+    // An analysing interface would take a "move" line as a move of its game,
+    // so analysis hands out none, whatever its source (a random game's move).
+    if (analyzeMode) return;
+    searchRan = false;  // a new position: the next search may start
     char text[8];
     moveToString(move, text);
     if (player.isGameRecordFull()) {
@@ -162,7 +166,12 @@ bool WBEngine::dispatchCommand(const std::string& line) {
         fflush(stdout);
         ok = false;
     } else {
-        if (entry->stopsSearchFirst) player.stopSearch();
+        if (entry->stopsSearchFirst) {
+            player.stopSearch();
+            // It may change the position or a mode, or it stopped a search
+            // that must run again.
+            searchRan = false;
+        }
         fflush(stdout);
         ok = (this->*entry->handler)(args);
     }
@@ -182,7 +191,9 @@ void WBEngine::startSearchIfEngineToMove() {
         engineColor = NO_COLOR;
         forceMode = true;
     }
-    if (engineColor != player.board->sideToMove) return;
+    // A search stopped by a command (one that changes nothing, such as
+    // "option" with a path) has not ended: it runs again.
+    if (engineColor != player.board->sideToMove || (searchRan && !player.searchStopped)) return;
     if (player.isGameRecordFull()) {
         // No room for another ply: the engine stops playing until the game is
         // shortened ("undo", "remove") or replaced ("new", "setboard").
@@ -192,6 +203,7 @@ void WBEngine::startSearchIfEngineToMove() {
         return;
     }
     player.prepareSearch(false);
+    searchRan = true;
     player.startSearch();
 }
 

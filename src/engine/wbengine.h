@@ -70,6 +70,12 @@ class WBEngine : public EngineInterface {
     std::atomic<bool> analyzeMode{false};
     std::atomic<bool> autoMode{false};
     bool quitRequested = false;
+    // A search has run for the present position and modes. One that ends by
+    // itself without a move (analysis at a forced result or a depth limit) is
+    // not started again until a command may have changed something or a move
+    // is made: cleared by every stop-first command, "auto" and the engine's
+    // move. A search that a command stopped early runs again.
+    std::atomic<bool> searchRan{false};
 
    private:
     // Records and makes a move of the side to move in the game record.

@@ -161,6 +161,7 @@ void ChessPlayer::stopSearch() {
     for (u32 i = 0; i < threadPool->count; i++) {
         SearchThread* t = threadPool->items[i];
         if (!t->isBusy()) continue;
+        searchStopped = true;
         t->searcher.aborted.store(1, std::memory_order_relaxed);
         t->searcher.stop.store(1, std::memory_order_relaxed);
         t->waitIdle();
@@ -169,6 +170,7 @@ void ChessPlayer::stopSearch() {
 
 void ChessPlayer::startSearch() {
     if (threadPool == nullptr) return;
+    searchStopped = false;
     // Thread 0 ends the search of the others when its own ends, so it is woken
     // last: every other thread is busy by then and gets its stop. (Woken first,
     // a quick thread 0 could finish before a later thread started, and that

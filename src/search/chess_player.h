@@ -36,6 +36,7 @@ class ChessPlayer : public SearchInterface {
     u64 totalNodes() const;       // nodes of every pool thread, read without a lock
     SearchStatistics statistics;  // the counters as last printed
     u64 lastTimeCheckNodes = 0;   // pool nodes at thread 0's last reading of the clock
+    i64 firstMoveTimeLimit = 0;   // time-out before thread 0's first root move (thread 0 only)
 
     // ---- controller and thread pool
     void prepareSearch(bool clearHash);
@@ -114,4 +115,6 @@ class ChessPlayer : public SearchInterface {
     u32 threadCount = 0;
     EngineInterface* engineInterface = nullptr;
     ThreadPool* threadPool = nullptr;
+    // stopSearch ended the last search before its end (main thread only).
+    bool searchStopped = false;
 };

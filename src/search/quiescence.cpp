@@ -51,10 +51,12 @@ Score Searcher::qsearch(Score alpha, Score beta, i32 ply, bool skipQuietChecks, 
         Board::Undo undo;
         board.template makeMove<Us>(m, undo);
         const Score bound = std::max(alpha, best);
-        const Score s =
-            checkers.count != 0
-                ? -searchInCheck<Them>(checkers, -beta, -bound, ply + 1, skipQuietChecks, 1, child)
-                : -qsearch<Them>(-beta, -bound, ply + 1, skipQuietChecks, child);
+        // Quiet checks belong to the first level only: below a capture (and
+        // below the evasions of a checking capture) captures alone, or the
+        // checks would recur down every capture sequence.
+        const Score s = checkers.count != 0
+                            ? -searchInCheck<Them>(checkers, -beta, -bound, ply + 1, true, 1, child)
+                            : -qsearch<Them>(-beta, -bound, ply + 1, true, child);
         board.template unmakeMove<Us>(m, undo);
         if (stopped()) return TIMEOUT_SCORE;
         if (s >= beta) {

@@ -67,6 +67,24 @@ void scoreRootMoves(Searcher& s, PvLine& best, Score& u, u32& rootMoves, u32& ta
     }
 }
 
+// Selective search (null move, reductions, razoring) can find a mate shorter
+// than this depth's bounds: the score then lies outside them, the window's
+// search failed without a line. Such a mate is real and is taken: searched
+// again with the window opened on that side, so that its move and line come
+// back (and are shown) like any other best line.
+template <Color Us>
+Score beyondMateBounds(Searcher& s, Score v, Score lower, Score upper, i32 d, PvLine& work) {
+    if (v > upper && upper != 0) {
+        v = s.searchRoot<Us>(upper, MATE_SCORE, d, work);
+        // The table may answer otherwise the second time: then the whole window.
+        if (!s.stopped() && v <= upper) v = s.searchRoot<Us>(lower - 1, MATE_SCORE, d, work);
+    } else if (v < lower && lower != 0) {
+        v = s.searchRoot<Us>(-MATE_SCORE, lower, d, work);
+        if (!s.stopped() && v >= lower) v = s.searchRoot<Us>(-MATE_SCORE, upper + 1, d, work);
+    }
+    return v;
+}
+
 // A window of +-30 around the last score, widened towards the side it fails
 // on and then to the full mate bounds.
 template <Color Us>
@@ -86,7 +104,7 @@ Score aspirationSearch(Searcher& s, Score u, Score lower, Score upper, i32 d, Pv
             v = s.searchRoot<Us>(lower - 1, upper + 1, d, work);
         }
     }
-    return v;
+    return s.stopped() ? v : beyondMateBounds<Us>(s, v, lower, upper, d, work);
 }
 
 // The stop rules of thread 0 after a completed depth; true when the search ends.
@@ -110,7 +128,8 @@ bool applyStopRules(const Searcher& s, i32 d, Score u, Score lower, Score upper,
             return true;
         }
     }
-    if (u == upper) {
+    // A mate found beyond this depth's bounds counts like one at them.
+    if (upper != 0 ? u >= upper : u == upper) {
         if (upper != 0) {
             printAndFlush("# forced mate in " + std::to_string(MATE_SCORE - u) + " plies: " + line);
         } else {
@@ -118,7 +137,7 @@ bool applyStopRules(const Searcher& s, i32 d, Score u, Score lower, Score upper,
         }
         return true;
     }
-    if (u == lower && u < 0) {
+    if (u <= lower && lower < 0) {
         printAndFlush("# getting mated in " + std::to_string(u + MATE_SCORE) + " plies: " + line);
         return true;
     }
@@ -238,6 +257,7 @@ Score Searcher::searchRoot(Score alpha, Score beta, i32 depth, PvLine& pv) {
         }
         board.template unmakeMove<Us>(m, undo);
         if (stopped()) break;
+        rootMoveSearched = true;
         if (s >= beta) {
             bump(cutoffs);
             if (searched == 1) bump(cutoffsOnFirstMove);

@@ -14,6 +14,7 @@ void Searcher::resetCounters() {
                              &qsCutoffsOnFirstMove, &ttHashHits, &tbHits})
         c->store(0, std::memory_order_relaxed);
     firstMovesTime = 0;
+    rootMoveSearched = false;
 }
 
 void mateDistanceBounds(const Board& board, i32 ply, Score& lo, Score& hi) {

@@ -74,6 +74,9 @@ struct Searcher {
 
     i32 iterationDepth = 0;
     i32 firstMovesTime = 0;
+    // Set once the first root move has been searched: from then on a searched
+    // move is in hand and the time-out may end the search, even at depth 1.
+    bool rootMoveSearched = false;
     // stop: unwind now, every node returns 40000. aborted: set only by
     // ChessPlayer::stopSearch, no move is handed out. Both are cleared by the
     // controller before it wakes the thread, never by the thread itself, so a

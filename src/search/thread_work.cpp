@@ -119,6 +119,7 @@ void mainThreadWork(ChessPlayer& player, SearchThread& thread) {
             }
             player.outOfBook = 1;
         }
+        player.firstMoveTimeLimit = firstRootMoveLimit(clock.maxTime, budget.remaining);
         Move ponder = NO_MOVE;
         runSearch(thread.searcher, *player.board, move, ponder);
         player.ponderMove = ponder;
@@ -167,9 +168,10 @@ u64 ChessPlayer::totalNodes() const {
 
 // Thread 0 reads the clock once the pool has searched another 4096 nodes
 // (counted from the last reading, not by multiples: with several threads the
-// sum would step over most multiples unseen). The
-// first depth is always completed, so that even a budget of zero or less
-// yields a searched move.
+// sum would step over most multiples unseen). The first root move is searched
+// to its end within a wider limit, so that even a budget of zero or less
+// yields a searched move; after it the budget holds, also within the first
+// depth, which in a position full of heavy pieces can take minutes.
 bool ChessPlayer::isTimeout(Searcher& searcher) {
     // The sum falls when a helper thread clears its counters of the previous search.
     u64 nodes = totalNodes();
@@ -177,10 +179,9 @@ bool ChessPlayer::isTimeout(Searcher& searcher) {
         return false;
     }
     lastTimeCheckNodes = nodes;
-    if (!clock->timeControlOn || searcher.iterationDepth <= 1) return false;
-    if (!isTimeUsedUp(clock->elapsedTime() - clock->elapsedAtSearchStart, clock->maxTime)) {
-        return false;
-    }
+    if (!clock->timeControlOn) return false;
+    const i64 limit = searcher.rootMoveSearched ? i64(clock->maxTime) : firstMoveTimeLimit;
+    if (!isTimeUsedUp(clock->elapsedTime() - clock->elapsedAtSearchStart, limit)) return false;
     printAndFlush("# timeout\n");
     return true;
 }

@@ -39,3 +39,13 @@ i64 correctedMaxTime(i64 maxTime);
 inline bool isTimeUsedUp(i64 usedSinceSearchStart, i64 maxTime) {
     return usedSinceSearchStart >= maxTime;
 }
+
+// Until its first root move has been searched the search has no searched move
+// and may overrun the budget, but not without end: a position full of heavy
+// pieces can make that one move take minutes. Past this limit (at most four
+// budgets, at most half the time left, at least the budget) the search stops
+// anyway and plays the root move that scored best before the search.
+inline i64 firstRootMoveLimit(i64 maxTime, i64 remaining) {
+    i64 limit = remaining / 2 < 4 * maxTime ? remaining / 2 : 4 * maxTime;
+    return limit > maxTime ? limit : maxTime;
+}

@@ -10,6 +10,7 @@ The program is started in an empty temporary folder. Transcript lines:
   @hexfile NAME       the following lines of hexadecimal digits up to @end are
                       written to NAME as bytes (blanks ignored)
   @env NAME=VALUE     an environment variable for the program
+  @fifo NAME          a named pipe NAME in the folder (never written to)
   > TEXT              send TEXT and a newline to standard input
   >> TEXT             send TEXT without a newline
   @wait REGEX         wait (up to 60 s) until an output line matches REGEX
@@ -21,6 +22,8 @@ The program is started in an empty temporary folder. Transcript lines:
   <...                the rest of the output, whatever it is
   <!re REGEX          no output line anywhere may match REGEX (checked apart
                       from the line-by-line match)
+  <count N REGEX      exactly N output lines match REGEX (checked apart from
+                      the line-by-line match)
 
 The output, split at newlines, must match the expected lines from its first
 line to its last. "{DATA}" in any line stands for the shared test-data folder.
@@ -39,7 +42,7 @@ TIMEOUT = 120
 
 def parse(path, data_dir):
     steps, expected, files, args, env = [], [], {}, [], {}
-    forbidden = []
+    forbidden, counted, fifos = [], [], []
     with open(path, encoding="utf-8") as f:
         lines = f.read().split("\n")
     if lines and lines[-1] == "":
@@ -66,6 +69,8 @@ def parse(path, data_dir):
             files[name] = bytes.fromhex("".join(body))
         elif line.startswith("@args"):
             args = line[5:].split()
+        elif line.startswith("@fifo "):
+            fifos.append(line[6:].strip())
         elif line.startswith("@env "):
             k, v = line[5:].split("=", 1)
             env[k] = v
@@ -85,13 +90,16 @@ def parse(path, data_dir):
             expected.append(("rest", None))
         elif line.startswith("<!re "):
             forbidden.append(re.compile(line[5:]))
+        elif line.startswith("<count "):
+            n, pattern = line[7:].split(" ", 1)
+            counted.append((int(n), re.compile(pattern)))
         elif line.startswith("<re "):
             expected.append(("re", re.compile(line[4:])))
         elif line.startswith("< ") or line == "<":
             expected.append(("eq", line[2:]))
         else:
             raise SystemExit(f"{path}:{i}: cannot read transcript line: {line!r}")
-    return steps, expected, files, args, env, forbidden
+    return steps, expected, files, args, env, forbidden, counted, fifos
 
 
 def match(expected, got):
@@ -144,9 +152,11 @@ def main():
     ap.add_argument("--data", default=os.path.join(os.path.dirname(__file__), "../../../shared/data"))
     opts = ap.parse_args()
     data_dir = os.path.realpath(opts.data)
-    steps, expected, files, args, env, forbidden = parse(opts.transcript, data_dir)
+    steps, expected, files, args, env, forbidden, counted, fifos = parse(opts.transcript, data_dir)
 
     with tempfile.TemporaryDirectory() as work:
+        for name in fifos:
+            os.mkfifo(os.path.join(work, name))
         for name, body in files.items():
             if isinstance(body, bytes):
                 with open(os.path.join(work, name), "wb") as f:
@@ -229,6 +239,13 @@ def main():
             print(f"output line {bad!r} matches the forbidden /{pattern.pattern}/")
             print("---- output ----")
             print("\n".join(got))
+            return 1
+    for n, pattern in counted:
+        hits = sum(1 for line in got if pattern.search(line))
+        if hits != n:
+            print(f"{hits} output lines match /{pattern.pattern}/, expected {n}")
+            print("---- output ----")
+            print("\n".join(got[-60:]))
             return 1
     if not match(expected, got):
         print("output does not match the transcript")

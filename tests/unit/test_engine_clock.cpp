@@ -3,6 +3,7 @@
 #include <string>
 
 #include "engine/wbengine.h"
+#include "search/time_control.h"
 
 namespace {
 
@@ -57,6 +58,31 @@ TEST(EngineLevel, SessionsMinutesSecondsAndIncrement) {
     EXPECT_EQ(e.clock.increment, 0);
     EXPECT_TRUE(e.cmdLevel({"0", "1", "2.75"}));
     EXPECT_EQ(e.clock.increment, 200);
+    EXPECT_TRUE(e.cmdLevel({"40", ":30", "0"}));  // an empty field is 0
+    EXPECT_EQ(e.clock.timePerSession, 3000);
+    EXPECT_TRUE(e.cmdLevel({"40", "5:", "0"}));
+    EXPECT_EQ(e.clock.timePerSession, 30000);
+}
+
+// The largest clock that "level" and "time" accept, late in a long game: the
+// budget stays positive and nothing overflows (the sanitizer build checks).
+TEST(EngineLevel, LargestAcceptedClockKeepsTheAllocationInRange) {
+    WBEngine e;
+    ASSERT_TRUE(e.cmdLevel({"1000000", "1000000:100000000", "1000000"}));
+    e.player.plyCount = ChessPlayer::MAX_GAME_PLIES - 1;
+    ASSERT_TRUE(e.cmdTime({"-1000000000000"}));
+    TimeAllocation a = allocateTime(e.clock.movesPerSession, e.clock.timePerSession,
+                                    e.clock.increment, e.player.plyCount, e.clock.elapsed);
+    EXPECT_GT(a.available, 0);
+    EXPECT_GT(a.maxTime, 0);
+    // An overdrawn session leaves the first root move no time beyond the budget.
+    EXPECT_LT(a.remaining, 0);
+    EXPECT_EQ(firstRootMoveLimit(a.maxTime, a.remaining), a.maxTime);
+    ASSERT_TRUE(e.cmdTime({"1000000000000"}));
+    a = allocateTime(e.clock.movesPerSession, e.clock.timePerSession, e.clock.increment,
+                     e.player.plyCount, e.clock.elapsed);
+    EXPECT_GT(a.maxTime, 0);
+    EXPECT_EQ(firstRootMoveLimit(a.maxTime, a.remaining), 4 * a.maxTime);
 }
 
 TEST(EngineLevel, MalformedOrHostileValuesFailAndKeepTheOldValues) {
@@ -64,7 +90,9 @@ TEST(EngineLevel, MalformedOrHostileValuesFailAndKeepTheOldValues) {
     ASSERT_TRUE(e.cmdLevel({"30", "3", "2"}));
     for (Args bad : std::vector<Args>{{"40", "1:2:3", "0"},
                                       {"40", "", "0"},
-                                      {"40", ":30", "0"},
+                                      {"40", ":x", "0"},
+                                      {"1000000000", "0", "1000000000"},
+                                      {"40", "1000001", "0"},
                                       {"-1", "5", "0"},
                                       {"40", "-5", "0"},
                                       {"40", "5", "-1"},

@@ -4,9 +4,11 @@
 #include <unistd.h>
 
 #include <atomic>
+#include <cctype>
 #include <chrono>
 #include <cstdio>
 #include <cstring>
+#include <sstream>
 #include <string>
 #include <thread>
 
@@ -120,6 +122,51 @@ TEST(SearchPlaying, MateInOneAndForcedMove) {
     EXPECT_TRUE(e.catcher.busyWhileMaking);
     // The clock ran during the searches and is left stopped.
     EXPECT_FALSE(e.clock.running);
+}
+
+// Selective search finds these mates only at a depth whose mate bounds they
+// lie beyond; they are taken, shown and announced all the same, for the side
+// that mates and for the side that is mated, and a one-thread search to a
+// fixed depth stays the same from run to run.
+TEST(SearchPlaying, MatesBeyondTheIterationBoundsAreTaken) {
+    struct Case {
+        const char* fen;
+        const char* move;
+        const char* announced;
+    };
+    for (Case c : {Case{"r2q1rk1/p4p1p/3p1Q2/2n3B1/B2R4/8/PP3PPP/5bK1 w - - 0 1", "d4g4",
+                        "# forced mate in 5 plies: d4g4 "},
+                   Case{"1rb3k1/p1p2ppp/5n2/2pP4/5P2/2QB4/qNP1r1PP/2KRB2R w - - 0 1", "d3e2",
+                        "# getting mated in 8 plies: d3e2 "}}) {
+        std::string lines[2];
+        bool mateShown = false;
+        for (std::string& shown : lines) {
+            TestEngine e;
+            e.player.postThinking = 1;
+            e.clock.timePerSession = 100000;
+            e.clock.depthLimitOn = 1;
+            e.clock.depthLimit = 16;
+            e.setPosition(c.fen);
+            StdoutCapture capture;
+            Move m = e.search();
+            std::string out = capture.finish();
+            EXPECT_EQ(text(m), c.move) << out;
+            EXPECT_NE(out.find(c.announced), std::string::npos) << out;
+            // The thinking lines without their times.
+            std::istringstream in(out);
+            for (std::string line; std::getline(in, line);) {
+                std::istringstream fields(line);
+                std::string depth, time, rest;
+                int score = 0;
+                if (!std::isdigit(u8(line[0])) || !(fields >> depth >> score >> time)) continue;
+                std::getline(fields, rest);
+                shown += depth + " " + std::to_string(score) + rest + "\n";
+                mateShown |= score > MATE_THRESHOLD || score < -MATE_THRESHOLD;
+            }
+        }
+        EXPECT_EQ(lines[0], lines[1]);
+        EXPECT_TRUE(mateShown) << lines[0];
+    }
 }
 
 TEST(SearchPlaying, OutOfBookCorrectionOnceAfterNew) {

@@ -216,4 +216,10 @@ TEST(Quiescence, QuietKnightMateOnlyAtTheFirstLevel) {
     TestSearch u("6rk/6pp/8/6N1/8/8/8/6K1 w - - 0 1");
     EXPECT_LT(u.qsearch(-MATE_SCORE, MATE_SCORE, true, pv), MATE_THRESHOLD);
     EXPECT_EQ(u.searcher->qsChecks.load(), 0u);
+    // Below a first-level capture (Nxd5) captures only: Black's quiet check
+    // Re1 is not searched, or checks would recur down every capture sequence.
+    TestSearch v("4r2k/8/8/3p4/8/2N5/5PPP/6K1 w - - 0 1");
+    v.qsearch(-MATE_SCORE, MATE_SCORE, false, pv);
+    EXPECT_GT(v.qsNodes(), 1u);
+    EXPECT_EQ(v.searcher->qsChecks.load(), 0u);
 }
