@@ -4,7 +4,7 @@
 # opening positions of a FEN file, both colours per position.
 #
 # Needs the Debian packages xboard and xvfb and the opponents' packages
-# (fairymax phalanx hoichess sjeng stockfish).
+# (fairymax phalanx hoichess sjeng stockfish gnuchess).
 #
 # usage: scripts/match.sh [-g GAMES_PER_OPPONENT] [-c CORES] [-j PARALLEL]
 #                         [-tc MIN:SEC] [-inc SECONDS] [-p POSITIONS.fen]
@@ -79,6 +79,8 @@ D=$((100 + RANDOM % 800))
 Xvfb :$D -screen 0 800x600x16 -nolisten tcp >/dev/null 2>&1 & XPID=$!
 trap 'kill $XPID 2>/dev/null' EXIT
 sleep 1; export DISPLAY=:$D
+# Opponents write files into their working folder (gnuchess: game.NNN, log.NNN).
+cd "$W"
 PIDS=()
 for i in $(seq 1 "$J"); do
   xboard -settingsFile "$W/xb.rc" -saveSettingsOnExit false -noGUI -xexit -mm -tf "$W/t.trn" \
