@@ -11,6 +11,7 @@
 
 #include "board/board_common.h"
 #include "board/piece_limits.h"
+#include "tablebases/tb_probe_input.h"
 
 using Square0x88 = u8;
 
@@ -112,6 +113,10 @@ class Board_0x88 : public Board_Common {
     // Adds the pawns of colour C to eight file counters and a Square bit mask.
     template <Color C>
     void scanPawnFiles(u8* fileCounts, Bitboard& pawnMask) const;
+    // The prober's view of the position with Us to move: each side's men in
+    // list-slot order (king first), squares as 0..63 Squares.
+    template <Color Us>
+    void buildTablebaseProbe(TbProbeInput& input) const;
 
     // ---- placement primitives (board_0x88_inline.h)
     // false when the man gets no slot (the board is then unchanged).
