@@ -19,7 +19,7 @@
 namespace {
 
 class NoTimeout : public SearchInterface {
-public:
+   public:
     bool isTimeout(Searcher&) override { return false; }
     void printThinking(Searcher&, i32, Score, const PvLine&) override {}
     void printSearchStatistics(Searcher&) override {}
@@ -29,8 +29,7 @@ public:
 template <Color Us>
 Score searchRoot(Searcher& s, i32 depth, PvLine& pv) {
     CheckerList checkers{0, {0, 0}};
-    s.board.isAttackedBy<~Us>(s.board.kingSquare(Us), checkers);
-    if (checkers.count != 0)
+    if (s.board.isInCheck<Us>(checkers))
         return s.searchInCheck<Us>(checkers, -MATE_SCORE, MATE_SCORE, 0, false, depth, pv);
     return s.searchNode<Us>(-MATE_SCORE, MATE_SCORE, 0, depth, pv);
 }

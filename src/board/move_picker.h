@@ -7,6 +7,7 @@
 #pragma once
 
 #include "board/board.h"
+#include "board/exchange_values.h"
 
 enum PickerKind : i32 {
     PICK_ALL_LEGAL = 0,
@@ -54,18 +55,23 @@ struct MovePicker {
 template <Color Us>
 void scoreMoves(const Board& board, MovePicker& picker);
 // Whether a capture by a man of the side to move is likely to lose material
-// (a cheap guard test); victimValue receives the material won on the square.
+// (the board's cheap guard test); victimValue receives the material won on
+// the square.
 template <Color Us>
-bool isLosingCapture(const Board& board, Move move, i32& victimValue);
+inline bool isLosingCapture(const Board& board, Move move, i32& victimValue) {
+    return board.template isLosingCapture<Us>(move, victimValue);
+}
 // Whether a stored move (hash table, book, torn entry) is a possible move of
 // the side to move Us in this position, but for exposing the own king.
 template <Color Us>
-bool isMovePseudoLegal(const Board& board, Move move);
+inline bool isMovePseudoLegal(const Board& board, Move move) {
+    return board.template isMovePseudoLegal<Us>(move);
+}
 bool isMovePseudoLegal(const Board& board, Move move);  // side to move
 void storeKiller(Board& board, Move move);
+// The "# hash collision" line of a stored move that is not possible here.
+void printHashCollision(const Board& board, Move move);
 bool isTactical(const Board& board, Move move);
 
-// Ordering classes by PieceKind, and the losing-capture tables.
+// Ordering classes by PieceKind.
 extern const i32 pieceClassByKind[7];
-extern const i32 exchangeClassByKind[7];
-extern const i32 exchangeValueByKind[7];

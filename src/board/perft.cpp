@@ -106,9 +106,8 @@ namespace {
 // information taken from the move itself, and taken back.
 template <Color Us>
 inline u64 childCount(u64& nodes, Board& board, Move m, PerftHash* hash, int depth) {
-    CheckerList given{};
-    board.computeGivenChecks<Us>(m, given);
-    UndoRecord undo = clearedUndo();
+    const CheckerList given = checkersAfter<Us>(board, m);
+    Board::Undo undo = Board::clearedUndo();
     board.makeMovePerft<Us>(m, undo);
     const u64 count = given.count != 0 ? perftInCheck<~Us>(nodes, board, given, hash, depth)
                                        : perft<~Us>(nodes, board, hash, depth);
@@ -143,7 +142,7 @@ u64 divideRoot(u64& nodes, Board& board, MovePicker& picker, PerftHash* hash, in
         } else {
             // One child call per move even at depth 1: the move is made and
             // taken back, so the key stack is exercised the same way.
-            UndoRecord undo = clearedUndo();
+            Board::Undo undo = Board::clearedUndo();
             board.makeMovePerft<Us>(m, undo);
             board.unmakeMovePerft<Us>(m, undo);
         }
@@ -162,7 +161,10 @@ u64 perft(u64& nodes, Board& board, PerftHash* hash, int depth) {
     // The side to move is not in check here (the caller knows it from the
     // given checks), so the all-moves picker needs no attack test of its own.
     MovePicker picker;
-    picker.init(PICK_ALL_LEGAL, &board, CheckerList{}, NO_MOVE);
+    if constexpr (Board::HAS_GIVEN_CHECKS)
+        picker.init(PICK_ALL_LEGAL, &board, CheckerList{}, NO_MOVE);
+    else
+        picker.initLegal(&board, NO_MOVE);  // the parent could not tell
     return perftNode<Us>(nodes, board, picker, hash, depth);
 }
 
@@ -192,8 +194,7 @@ u64 divideInCheck(u64& nodes, Board& board, const CheckerList& checkers, PerftHa
 template <Color Us>
 static u64 countFor(Board& board, PerftHash* hash, int depth, bool printDivide, u64& nodes) {
     CheckerList checkers{};
-    const Bitboard king = board.pieces(KING, Us);
-    const bool inCheck = king && board.isAttackedBy<~Us>(Square(lowestSquare(king)), checkers);
+    const bool inCheck = board.template isInCheck<Us>(checkers);
     if (printDivide)
         return inCheck ? divideInCheck<Us>(nodes, board, checkers, hash, depth)
                        : divide<Us>(nodes, board, hash, depth);

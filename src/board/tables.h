@@ -1,14 +1,9 @@
-// Process-wide read-only tables: leaper attacks, rays, between-squares,
-// en-passant neighbours, magic slider tables and Zobrist keys. Built once
-// by the first Board_BB64::resetBoard(); read without locks afterwards.
+// Process-wide read-only tables of both boards: leaper attacks, rays,
+// between-squares, en-passant neighbours and Zobrist keys. Built once by a
+// board's first set-up; read without locks afterwards.
 #pragma once
 
 #include "board/types.h"
-
-struct Magic {
-    u64 multiplier;
-    u64 bits;  // number of index bits
-};
 
 extern Bitboard pawnAttacks[2][64];
 extern Bitboard knightAttacks[64];
@@ -18,17 +13,6 @@ extern Bitboard bishopRays[64];
 extern Bitboard betweenSquares[64][64];
 extern Bitboard epNeighbours[64];
 extern const int pawnDirection[2];
-
-extern const Magic rookMagics[64];
-extern const Magic bishopMagics[64];
-extern Bitboard rookMasks[64];
-extern Bitboard bishopMasks[64];
-extern i32 rookShifts[64];
-extern i32 bishopShifts[64];
-extern i32 rookOffsets[64];
-extern i32 bishopOffsets[64];
-constexpr int SLIDER_ATTACK_SLOTS = 107648;
-extern Bitboard sliderAttacks[SLIDER_ATTACK_SLOTS];
 
 extern HashKey pieceKeys[2][6][64];  // [colour][kind - 1][square]
 extern HashKey castlingKeys[16];     // only entries 1, 2, 4, 8 are non-zero
@@ -56,32 +40,22 @@ inline constexpr auto CASTLING_KEEP = [] {
 
 // Each runs at most once per process (safe to call from several threads).
 void initAttackTables();
-void initSliderTables();
 void initZobristKeys();
 u64 random64();
 
 // A plain ray walk: the attack set of a rook (or bishop) on `sq` for the
-// occupancy `occ`. Used to build the magic tables and to check them.
+// occupancy `occ` (each ray up to and including its first man).
 Bitboard rookAttacksSlow(int sq, Bitboard occ);
 Bitboard bishopAttacksSlow(int sq, Bitboard occ);
 
-inline Bitboard rookAttacks(int sq, Bitboard occ) {
-    return sliderAttacks[rookOffsets[sq] +
-                         (((occ & rookMasks[sq]) * rookMagics[sq].multiplier) >> rookShifts[sq])];
-}
-inline Bitboard bishopAttacks(int sq, Bitboard occ) {
-    return sliderAttacks[bishopOffsets[sq] +
-                         (((occ & bishopMasks[sq]) * bishopMagics[sq].multiplier) >>
-                          bishopShifts[sq])];
-}
-inline Bitboard queenAttacks(int sq, Bitboard occ) {
-    return rookAttacks(sq, occ) | bishopAttacks(sq, occ);
-}
-
 // Bit helpers. The plain programs target x86-64 without popcnt; the popcnt
 // programs are built with -mpopcnt so __builtin_popcountll becomes one instruction.
-inline int popCount(Bitboard b) { return __builtin_popcountll(b); }
-inline int lowestSquare(Bitboard b) { return __builtin_ctzll(b); }
+inline int popCount(Bitboard b) {
+    return __builtin_popcountll(b);
+}
+inline int lowestSquare(Bitboard b) {
+    return __builtin_ctzll(b);
+}
 inline int popLowest(Bitboard& b) {
     int sq = __builtin_ctzll(b);
     b &= b - 1;

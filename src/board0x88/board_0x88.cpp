@@ -6,6 +6,7 @@
 #include <climits>
 #include <cstdlib>
 #include <cstring>
+#include <initializer_list>
 #include <mutex>
 
 namespace {
@@ -298,6 +299,27 @@ bool Board_0x88::isConsistent() const {
     if (castlingRights > 15 || sideToMove > NO_COLOR || historyIndex >= HISTORY_SIZE) return false;
     if (epSquare != x88::NO_EP && !x88::onBoard(epSquare)) return false;
     return current().key == computeFullKey() && current().pawnKey == computePawnHashKey();
+}
+
+// ---------------------------------------------------------------------------
+// Square sets for the evaluation. Pawns live in pawn slots only and the king
+// in slot 0; other kinds may stand in any slot but the king's.
+
+Bitboard Board_0x88::pieces(PieceKind k, Color c) const {
+    const u32 first = k == PAWN ? 8 : k == KING ? 0 : 1, last = k == KING ? 0 : 15;
+    Bitboard set = 0;
+    for (u32 slot = first; slot <= last; ++slot) {
+        const u8 sq = pieceLists[c][slot];
+        if (x88::onBoard(sq) && pieceKinds[sq] == k) set |= squareBit(x88::toSquare(sq));
+    }
+    return set;
+}
+
+Bitboard Board_0x88::pieces(Color c) const {
+    Bitboard set = 0;
+    for (u8 sq : pieceLists[c])
+        if (x88::onBoard(sq)) set |= squareBit(x88::toSquare(sq));
+    return set;
 }
 
 // ---------------------------------------------------------------------------

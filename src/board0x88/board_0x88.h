@@ -10,6 +10,7 @@
 #pragma once
 
 #include "board/board_common.h"
+#include "board/move_text.h"
 #include "board/piece_limits.h"
 #include "tablebases/tb_probe_input.h"
 
@@ -82,6 +83,20 @@ struct PieceIterator0x88 {
 
 class Board_0x88 : public Board_Common {
    public:
+    // ---- what this board offers beyond the common contract (board/board_contract.h)
+    static constexpr bool HAS_EVASION_GENERATOR = false;
+    static constexpr bool HAS_GIVEN_CHECKS = false;
+    static constexpr bool HAS_QUIET_CHECKS = false;
+    static constexpr bool MOBILITY_ALONG_RAYS = true;
+    static constexpr u8 NO_EP_SQUARE = x88::NO_EP;
+    static constexpr bool HAS_FEN_WRITER = false;
+    static constexpr bool HAS_RANDOM_POSITIONS = false;
+
+    // Captured man as (list slot | kind << 4), 0 for none; the rights and
+    // en-passant square in their own fields.
+    using Undo = UndoRecord;
+    static constexpr Undo clearedUndo() { return Undo{0, x88::NO_EP, 0, 0}; }
+
     u8 pieceKinds[128];    // PieceKind by 0x88 square, 0 empty
     u8 pieceColors[128];   // Color, 2 empty
     u8 pieceSlots[128];    // list slot of the man, 16 = none
@@ -107,6 +122,13 @@ class Board_0x88 : public Board_Common {
     Square kingSquare(Color c) const { return x88::toSquare(pieceLists[c][0]); }
     u8 kindAt(Square s) const { return pieceKinds[x88::fromSquare(s)]; }
     u8 colorAt(Square s) const { return pieceColors[x88::fromSquare(s)]; }
+    u32 menCount(Color c) const { return pieceCounts[c][7]; }
+    u32 pieceCount(PieceKind k, Color c) const { return pieceCounts[c][k]; }
+    // Square sets (bit = Square) gathered from the lists, for the evaluation.
+    Bitboard pieces(PieceKind k, Color c) const;
+    Bitboard pieces(Color c) const;
+    Bitboard pieces(PieceKind k) const { return pieces(k, WHITE) | pieces(k, BLACK); }
+    Bitboard occupied() const { return pieces(WHITE) | pieces(BLACK); }
     PieceIterator0x88 iterator(Color c, u32 firstSlot = 0, u32 lastSlot = 15) const;
     bool isDraw(u32& reason);
     bool isInsufficientMaterial() const;
@@ -174,6 +196,19 @@ class Board_0x88 : public Board_Common {
     template <Color Us>
     void computeCheckInfo(CheckInfo& info) const;  // pins and one checker
     bool inCheck() const;
+    // Whether C's king is attacked; records the first attacker found.
+    template <Color C>
+    bool isInCheck(CheckerList& checkers) const {
+        return isAttackedBy<Color(C ^ 1)>(pieceLists[C][0], checkers);
+    }
+    // The number of moves genAllMoves would append (perft's leaf count).
+    template <Color Us>
+    u32 countLegalMoves(const CheckInfo& info) {
+        MoveList list;
+        list.count = 0;
+        genAllMoves<Us>(info, list);
+        return list.count;
+    }
     template <Color Us>
     bool isLegalMove(Move m, const CheckInfo& info);
     template <Color Us>

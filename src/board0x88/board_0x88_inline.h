@@ -5,9 +5,9 @@
 
 #include <cassert>
 
+#include "board/piece_square.h"
 #include "board/tables.h"
 #include "board0x88/board_0x88.h"
-#include "eval/eval_tables.h"
 
 namespace x88 {
 

@@ -8,10 +8,10 @@
 // expose the own king (side in check, a king move, a pinned man) is tried
 // with the bare make and an attack test; every other move is written at once.
 // En passant and castling are always tried.
+#include <initializer_list>
+
+#include "board/exchange_values.h"
 #include "board0x88/board_0x88.h"
-// Exchange classes and values of the move ordering (shared with the bitboard board).
-extern const i32 exchangeClassByKind[7];
-extern const i32 exchangeValueByKind[7];
 
 using x88::onBoard;
 

@@ -63,8 +63,15 @@ Move castlingMove(const BookPosition& pos, int from, int to) {
 }  // namespace
 
 BookPosition bookPosition(const Board& board) {
-    return BookPosition{board.pieceKinds, board.pieceColors, board.castlingRights, board.epSquare,
-                        board.sideToMove};
+    BookPosition pos{};
+    for (int sq = 0; sq < 64; ++sq) {
+        pos.kinds[sq] = board.kindAt(Square(sq));
+        pos.colors[sq] = board.colorAt(Square(sq));
+    }
+    pos.castlingRights = board.castlingRights;
+    pos.epSquare = epSquareOf(board);
+    pos.sideToMove = board.sideToMove;
+    return pos;
 }
 
 HashKey polyglotKey(const BookPosition& pos) {

@@ -21,8 +21,8 @@ constexpr u32 BOOK_ENTRY_BYTES = 16;
 
 // What the book key and the move conversion read of a position.
 struct BookPosition {
-    const u8* kinds;   // PieceKind by square
-    const u8* colors;  // Color by square
+    u8 kinds[64];   // PieceKind by square
+    u8 colors[64];  // Color by square
     u8 castlingRights;
     u8 epSquare;  // 64 = none; the board keeps one only when a capture is possible
     u8 sideToMove;

@@ -36,8 +36,8 @@ void WBEngine::printBoard() {
         text += "# ";
         for (int file = 0; file < 8; file++) {
             Square sq = makeSquare(file, rank);
-            char letter = PIECE_LETTERS[b.pieceKinds[sq]];
-            if (b.pieceColors[sq] == WHITE) letter = char(letter - 'a' + 'A');
+            char letter = PIECE_LETTERS[b.kindAt(sq)];
+            if (b.colorAt(sq) == WHITE) letter = char(letter - 'a' + 'A');
             text += letter;
         }
         text += '\n';

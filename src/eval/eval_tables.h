@@ -6,11 +6,8 @@
 
 #include <array>
 
+#include "board/piece_square.h"
 #include "board/types.h"
-
-// [colour][kind - 1][square]; Black's table is White's mirrored top to bottom,
-// with the same sign (positive is good for the owner). Holds no material.
-extern ScorePair pieceSquareTable[2][6][64];
 
 // Kept for the start-up order: the tables are already built at compile time,
 // so this only checks (in debug builds) that they are in place.

@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "board/tables.h"
 #include "eval/eval_tables.h"
 
 using namespace evaltables;
@@ -110,6 +111,23 @@ void addMobility(Terms<Trace>& t, EvalRow row, Bitboard reach, ScorePair perSqua
         t.add(Us, row, trapped);
 }
 
+// The squares a slider on sq counts for its mobility, less own men: the
+// empty-board rays (blockers ignored), or, on a board that counts along the
+// rays, each ray up to its first man, that man's square included.
+template <Color Us>
+Bitboard sliderReach(const Board& board, int sq, bool diagonal, bool orthogonal) {
+    Bitboard reach = 0;
+    if constexpr (Board::MOBILITY_ALONG_RAYS) {
+        const Bitboard occ = board.occupied();
+        if (diagonal) reach |= bishopAttacksSlow(sq, occ);
+        if (orthogonal) reach |= rookAttacksSlow(sq, occ);
+    } else {
+        if (diagonal) reach |= bishopRays[sq];
+        if (orthogonal) reach |= rookRays[sq];
+    }
+    return reach & ~board.pieces(Us);
+}
+
 template <Color Us, bool Trace>
 void evaluatePieces(const Board& board, const FileInfo& files, Terms<Trace>& t) {
     const Bitboard own = board.pieces(Us);
@@ -127,15 +145,16 @@ void evaluatePieces(const Board& board, const FileInfo& files, Terms<Trace>& t) 
         addMobility<Us>(t, ROW_KNIGHTS, knightAttacks[sq] & ~own, KNIGHT_MOBILITY, KNIGHT_TRAPPED);
         addTropism<Us>(t, KNIGHT, sq, enemyKing);
     }
-    // Slider mobility counts the empty-board rays: blockers are ignored.
     for (Bitboard b = board.pieces(BISHOP, Us); b;) {
         const int sq = popLowest(b);
-        addMobility<Us>(t, ROW_BISHOPS, bishopRays[sq] & ~own, BISHOP_MOBILITY, BISHOP_TRAPPED);
+        addMobility<Us>(t, ROW_BISHOPS, sliderReach<Us>(board, sq, true, false), BISHOP_MOBILITY,
+                        BISHOP_TRAPPED);
         addTropism<Us>(t, BISHOP, sq, enemyKing);
     }
     for (Bitboard b = board.pieces(ROOK, Us); b;) {
         const int sq = popLowest(b);
-        addMobility<Us>(t, ROW_ROOKS, rookRays[sq] & ~own, ROOK_MOBILITY, ROOK_TRAPPED);
+        addMobility<Us>(t, ROW_ROOKS, sliderReach<Us>(board, sq, false, true), ROOK_MOBILITY,
+                        ROOK_TRAPPED);
         const int f = fileOf(sq);
         if (files.open & (1u << f)) {
             t.add(Us, ROW_ROOKS, rookOpenFileTable[files.openCount]);
@@ -150,7 +169,7 @@ void evaluatePieces(const Board& board, const FileInfo& files, Terms<Trace>& t) 
     }
     for (Bitboard b = board.pieces(QUEEN, Us); b;) {
         const int sq = popLowest(b);
-        addMobility<Us>(t, ROW_QUEENS, (rookRays[sq] | bishopRays[sq]) & ~own, QUEEN_MOBILITY,
+        addMobility<Us>(t, ROW_QUEENS, sliderReach<Us>(board, sq, true, true), QUEEN_MOBILITY,
                         QUEEN_TRAPPED);
         const int f = fileOf(sq);
         if (files.open & (1u << f)) {

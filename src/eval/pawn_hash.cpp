@@ -3,6 +3,7 @@
 #include <cassert>
 #include <new>
 
+#include "board/tables.h"
 #include "eval/eval_tables.h"
 
 using namespace evaltables;

@@ -48,7 +48,7 @@ ChessPlayer::ChessPlayer() {
     u32 processors = std::thread::hardware_concurrency();
     // A library that cannot tell the processor count still leaves one search thread.
     maxCores = processors == 0 ? 1 : processors;
-    for (UndoRecord& u : gameUndo) u = clearedUndo();
+    for (Board::Undo& u : gameUndo) u = Board::clearedUndo();
 }
 
 ChessPlayer::~ChessPlayer() {

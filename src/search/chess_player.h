@@ -22,7 +22,7 @@ struct ThreadPool {
 };
 
 class ChessPlayer : public SearchInterface {
-public:
+   public:
     ChessPlayer();
     ~ChessPlayer();
     ChessPlayer(const ChessPlayer&) = delete;
@@ -76,7 +76,7 @@ public:
     Board* board = nullptr;
     u32 plyCount = 0;
     Move gameMoves[HISTORY_SIZE] = {};
-    UndoRecord gameUndo[HISTORY_SIZE];
+    Board::Undo gameUndo[HISTORY_SIZE];
 
     TranspositionTable* transpositionTable = nullptr;
     u32 ttHashSizeMBInUse = 0;

@@ -13,18 +13,10 @@ namespace {
 template <Color Us>
 void generateFor(Board& board, MoveList& list, bool& inCheck) {
     CheckInfo info{};
-    board.computeCheckInfo<Us>(info);
-#ifdef TALUN_BOARD_0X88
-    board.genAllMoves<Us>(info, list);
-#else
-    board.genEnPassant<Us>(info, list);
-    board.genCaptures<Us>(info, list);
-    board.genQuiets<Us>(info, list);
-    if (info.checkers.count == 0) {
-        board.genCastlingKingSide<Us>(info, list);
-        board.genCastlingQueenSide<Us>(info, list);
-    }
-#endif
+    board.template computeCheckInfo<Us>(info);
+    // En passant, captures, quiet moves, then castling when not in check on the
+    // bitboard board; each board's own order otherwise.
+    board.template genAllMoves<Us>(info, list);
     inCheck = info.checkers.count != 0;
 }
 

@@ -25,7 +25,7 @@ void printComment(const std::string& text) {
 }
 
 bool hasOnlyKing(const Board& board, Color c) {
-    return board.pieces(c) == board.pieces(KING, c);
+    return board.menCount(c) == 1;
 }
 
 bool isMateScore(Score s) {
@@ -39,14 +39,6 @@ i64 timeUsedInSearch(const Searcher& s) {
 void copyLine(PvLine& to, const PvLine& from) {
     to.length = from.length;
     for (u32 i = 0; i < from.length; ++i) to.moves[i] = from.moves[i];
-}
-
-// The child line of a move: the rest of the given line when the move is its first move.
-void childLine(const PvLine& line, Move m, PvLine& child) {
-    child.length = 0;
-    if (line.length == 0 || !isSameMove(line.moves[0], m)) return;
-    child.length = line.length - 1;
-    for (u32 i = 1; i < line.length; ++i) child.moves[i - 1] = line.moves[i];
 }
 
 // Endgame tablebases are not probed at the root in this build: no answer.
@@ -64,7 +56,7 @@ void scoreRootMoves(Searcher& s, PvLine& best, Score& u, u32& rootMoves, u32& ta
     best.length = 0;
     for (Move m = picker.template next<Us>(); m != NO_MOVE; m = picker.template next<Us>()) {
         ++rootMoves;
-        UndoRecord undo;
+        Board::Undo undo;
         board.current().move = m;
         board.template makeMove<Us>(m, undo);
         Score v = 0, score;
@@ -214,7 +206,7 @@ void Searcher::iterativeDeepening(const Board& gameBoard, Move& bestMove, Move& 
 template <Color Us>
 Score Searcher::searchRoot(Score alpha, Score beta, i32 depth, PvLine& pv) {
     CheckerList checkers{};
-    const bool inCheck = board.template isAttackedBy<~Us>(board.kingSquare(Us), checkers);
+    const bool inCheck = board.template isInCheck<Us>(checkers);
     bump(nodes);
     Score lo, hi;
     mateDistanceBounds(board, 0, lo, hi);
@@ -238,18 +230,17 @@ Score Searcher::searchRoot(Score alpha, Score beta, i32 depth, PvLine& pv) {
             firstMovesTime = i32(timeUsedInSearch(*this) - startTime);
         }
         PvLine child;
-        childLine(pv, m, child);
-        CheckerList given{};
-        board.template computeGivenChecks<Us>(m, given);
+        childLineFor(pv, m, child);
+        const CheckerList given = checkersAfter<Us>(board, m);
         const bool reduce = !inCheck && depth > 2 && searched > 1 && isQuietMove<Us>(board, m);
         const Score floor = alpha > best ? alpha : best;
-        UndoRecord undo;
+        Board::Undo undo;
         playMove<Us>(m, undo);
         Score s;
         if (reduce) {
             s = searchRootChild<Us>(given, floor, beta, depth - 2, searched, child);
             if (s > floor && !stopped()) {
-                childLine(pv, m, child);
+                childLineFor(pv, m, child);
                 s = searchRootChild<Us>(given, floor, beta, depth - 1, searched, child);
             }
         } else {

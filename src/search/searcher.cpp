@@ -17,8 +17,8 @@ void Searcher::resetCounters() {
 
 void mateDistanceBounds(const Board& board, i32 ply, Score& lo, Score& hi) {
     Color us = Color(board.sideToMove);
-    lo = popCount(board.pieces(~us)) == 1 ? 0 : ply - MATE_SCORE;
-    hi = popCount(board.pieces(us)) == 1 ? 0 : MATE_SCORE - 1 - ply;
+    lo = board.menCount(~us) == 1 ? 0 : ply - MATE_SCORE;
+    hi = board.menCount(us) == 1 ? 0 : MATE_SCORE - 1 - ply;
 }
 
 bool Searcher::timeUp() {
@@ -80,10 +80,10 @@ template <Color Us>
 bool isQuietMove(const Board& board, Move move) {
     constexpr u32 seventhRank = Us == WHITE ? 6 : 1;
     Square from = moveFrom(move), to = moveTo(move);
-    if (board.pieceKinds[to] != EMPTY) return false;
+    if (board.kindAt(to) != EMPTY) return false;
     MoveKind kind = moveKind(move);
     if (kind == MOVE_PROMOTION || kind == MOVE_EN_PASSANT) return false;
-    return !(board.pieceKinds[from] == PAWN && u32(rankOf(to)) == seventhRank);
+    return !(board.kindAt(from) == PAWN && u32(rankOf(to)) == seventhRank);
 }
 
 template <Color Us>
@@ -117,12 +117,19 @@ template <Color Us>
 Score Searcher::searchNode(Score alpha, Score beta, i32 ply, i32 depth, PvLine& pv) {
     constexpr Color Them = ~Us;
     if (atPlyLimit(ply)) return evaluate(board, pawnHashTable, alpha, beta);
+    if constexpr (!Board::HAS_GIVEN_CHECKS) {
+        // The parent could not tell: a side in check goes to the in-check
+        // node, one ply deeper (every check is extended).
+        CheckerList checkers{0, {0, 0}};
+        if (board.template isInCheck<Us>(checkers))
+            return searchInCheck<Us>(checkers, alpha, beta, ply, false, depth + 1, pv);
+    }
     Score lo, hi;
     Move hashMove = NO_MOVE;
     Score entry = enterNode<Us>(alpha, beta, ply, depth, pv, lo, hi, hashMove);
     if (entry != NODE_GOES_ON) return entry;
 
-    if (popCount(board.occupied()) <= 5) {
+    if (board.menCount(WHITE) + board.menCount(BLACK) <= 5) {
         Score tb = 0;
         if (probeTablebaseHook(ply, depth, tb)) {
             bump(tbHits);
@@ -191,10 +198,9 @@ Score Searcher::searchNode(Score alpha, Score beta, i32 ply, i32 depth, PvLine& 
     for (Move m = picker.next<Us>(); m != NO_MOVE; m = picker.next<Us>()) {
         number++;
         childLineFor(pv, m, child);
-        CheckerList checkers{0, {0, 0}};
-        board.computeGivenChecks<Us>(m, checkers);
+        const CheckerList checkers = checkersAfter<Us>(board, m);
         const bool reduce = depth > 2 && number > 1 && isQuietMove<Us>(board, m);
-        UndoRecord undo;
+        Board::Undo undo;
         playMove<Us>(m, undo);
         Score bound = std::max(alpha, best);
         Score s;
@@ -228,8 +234,7 @@ Score Searcher::searchNode(Score alpha, Score beta, i32 ply, i32 depth, PvLine& 
 template <Color Us>
 bool Searcher::nullMoveAllowed(i32 ply) const {
     // At least one man besides the king and the pawns.
-    Bitboard own = board.pieces(Us);
-    if (popCount(own) - popCount(board.pieces(PAWN, Us)) <= 1) return false;
+    if (board.menCount(Us) - board.pieceCount(PAWN, Us) <= 1) return false;
     if (ply < 2) return true;
     const HistoryRecord* h = board.history + board.historyIndex;
     return h[-1].move != NO_MOVE || h[-2].move != NO_MOVE;
@@ -238,23 +243,15 @@ bool Searcher::nullMoveAllowed(i32 ply) const {
 template <Color Us>
 Score Searcher::searchNullMove(Score beta, i32 ply, i32 depth) {
     constexpr Color Them = ~Us;
-    UndoRecord undo;
+    Board::Undo undo;
     board.makeNullMove(undo);
     i32 n = nullMoveDepth(depth);
     PvLine scratch;
     scratch.length = 0;
     Score s = n > 0 ? -searchNode<Them>(-beta, -beta + 1, ply + 1, n, scratch)
                     : -qsearch<Them>(-beta, -beta + 1, ply + 1, false, scratch);
-    takeBackNullMove(undo);
+    board.unmakeNullMove(undo);
     return s;
-}
-
-void Searcher::takeBackNullMove(const UndoRecord& undo) {
-    board.historyIndex--;
-    board.sideToMove ^= 1;
-    board.castlingRights = undo.castlingRights;
-    board.epSquare = undo.epSquare;
-    board.halfMoveClock = undo.halfMoveClock;
 }
 
 void Searcher::countCutoff(u32 number) {
@@ -283,9 +280,8 @@ Score Searcher::searchInCheck(const CheckerList& checkers, Score alpha, Score be
     for (Move m = picker.next<Us>(); m != NO_MOVE; m = picker.next<Us>()) {
         number++;
         childLineFor(pv, m, child);
-        CheckerList given{0, {0, 0}};
-        board.computeGivenChecks<Us>(m, given);
-        UndoRecord undo;
+        const CheckerList given = checkersAfter<Us>(board, m);
+        Board::Undo undo;
         playMove<Us>(m, undo);
         Score s = searchChild<Them>(given, std::max(alpha, best), beta, ply + 1, skipQuietChecks,
                                     depth - 1, number, child);

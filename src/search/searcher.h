@@ -128,8 +128,6 @@ struct Searcher {
     bool nullMoveAllowed(i32 ply) const;
     template <Color Us>
     Score searchNullMove(Score beta, i32 ply, i32 depth);
-    // Takes back makeNullMove: history, side, castling, en passant, clock.
-    void takeBackNullMove(const UndoRecord& undo);
     void countCutoff(u32 number);
     // Starts loading the table bucket of the current position (the child that
     // is about to be searched) while the move's other work goes on.
@@ -140,14 +138,11 @@ struct Searcher {
     // Records the move in the current history record (the null-move rule and
     // the repetition scan read it) and makes it, loading the child's bucket early.
     template <Color Us>
-    void playMove(Move m, UndoRecord& undo) {
+    void playMove(Move m, Board::Undo& undo) {
         board.current().move = m;
         board.template makeMove<Us>(m, undo);
         prefetchEntry();
     }
-    // Quiet moves of Us that give check (no promotions), legal, without duplicates.
-    template <Color Us>
-    void generateQuietChecks(MoveList& list);
     template <Color Us>
     Score searchQuietChecks(Score alpha, Score beta, i32 ply, Score best, bool oneCaptureHandedOut,
                             PvLine& pv);

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "board/board_bb64.h"
+#include "boardbb/board_bb64.h"
 
 // Builds the Move word for coordinate text ("e2e4", "e7e8q") on this board:
 // castling, en passant, promotion and the double-step marker from the men.

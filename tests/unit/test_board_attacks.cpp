@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "board/board_bb64.h"
+#include "boardbb/board_bb64.h"
 #include "board_test_util.h"
 
 namespace {

@@ -3,7 +3,7 @@
 #include <memory>
 #include <string>
 
-#include "board/board_bb64.h"
+#include "boardbb/board_bb64.h"
 #include "board_test_util.h"
 
 namespace {

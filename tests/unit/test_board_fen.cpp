@@ -3,7 +3,8 @@
 #include <memory>
 #include <string>
 
-#include "board/board_bb64.h"
+#include "board/move_picker.h"
+#include "boardbb/board_bb64.h"
 #include "epd_reader.h"
 
 namespace {

@@ -2,7 +2,7 @@
 
 #include <set>
 
-#include "board/board_bb64.h"
+#include "boardbb/board_bb64.h"
 
 namespace {
 

@@ -34,8 +34,8 @@ struct TestPosition {
                 colors[sq] = (*p >= 'a') ? BLACK : WHITE;
             }
         }
-        pos.kinds = kinds;
-        pos.colors = colors;
+        std::memcpy(pos.kinds, kinds, sizeof kinds);
+        std::memcpy(pos.colors, colors, sizeof colors);
         pos.sideToMove = p[1] == 'w' ? WHITE : BLACK;
         p += 3;
         for (; *p != ' '; ++p) {

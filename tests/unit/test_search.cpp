@@ -122,7 +122,7 @@ TEST(SearchNullMove, TakeBackRestoresEverything) {
     b.makeNullMove(undo);
     EXPECT_EQ(b.epSquare, NO_SQUARE);
     EXPECT_EQ(b.halfMoveClock, 0);
-    t.searcher->takeBackNullMove(undo);
+    b.unmakeNullMove(undo);
     EXPECT_EQ(b.historyIndex, index);
     EXPECT_EQ(b.current().key, key);
     EXPECT_EQ(b.sideToMove, WHITE);
@@ -150,7 +150,7 @@ TEST(SearchStop, StoppedSearchAnswersTimeoutAndStoresNothing) {
 
 // A controller whose time runs out after a number of time tests.
 class TimeoutAfter : public NeverTimeout {
-public:
+   public:
     explicit TimeoutAfter(int n) : left(n) {}
     bool isTimeout(Searcher&) override {
         calls++;
@@ -253,11 +253,11 @@ TEST(Quiescence, QuietChecksAreAllTheQuietChecks) {
         list.count = all.count = 0;
         CheckInfo info{};
         if (b.sideToMove == WHITE) {
-            t.searcher->generateQuietChecks<WHITE>(list);
+            b.genQuietChecks<WHITE>(list);
             b.computeCheckInfo<WHITE>(info);
             b.genAllMoves<WHITE>(info, all);
         } else {
-            t.searcher->generateQuietChecks<BLACK>(list);
+            b.genQuietChecks<BLACK>(list);
             b.computeCheckInfo<BLACK>(info);
             b.genAllMoves<BLACK>(info, all);
         }

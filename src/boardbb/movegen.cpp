@@ -7,7 +7,7 @@
 // done without touching the board: the attack test runs on the occupancy the
 // move would leave, with the captured man removed from the attackers. That is
 // exactly what a bare make, an attack test and a bare unmake would decide.
-#include "board/movegen_detail.h"
+#include "boardbb/movegen_detail.h"
 
 using namespace movegen;
 

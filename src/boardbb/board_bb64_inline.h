@@ -5,8 +5,8 @@
 
 #include <cassert>
 
-#include "board/board_bb64.h"
-#include "eval/eval_tables.h"
+#include "board/piece_square.h"
+#include "boardbb/board_bb64.h"
 
 namespace bb64 {
 

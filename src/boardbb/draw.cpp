@@ -1,5 +1,5 @@
 // Draws by rule: fifty moves, insufficient material, repetition.
-#include "board/board_bb64.h"
+#include "boardbb/board_bb64.h"
 
 bool Board_BB64::isInsufficientMaterial() const {
     if (bitboards[PAWN - 1] | bitboards[ROOK - 1] | bitboards[QUEEN - 1]) return false;

@@ -1,11 +1,11 @@
-// FEN text in and out, move text, and the hash-collision trace.
+// FEN text in and out of the bitboard board.
 #include <cerrno>
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
-#include "board/board_bb64.h"
+#include "boardbb/board_bb64.h"
 
 namespace {
 
@@ -238,33 +238,4 @@ void Board_BB64::getFEN(char* buffer) const {
     }
     std::snprintf(out, size_t(90 - (out - buffer)), " %u %u", unsigned(halfMoveClock),
                   unsigned(historyIndex / 2 + 1));
-}
-
-void moveToString(Move m, char* buffer) {
-    const Square from = moveFrom(m), to = moveTo(m);
-    buffer[0] = char('a' + fileOf(from));
-    buffer[1] = char('1' + rankOf(from));
-    buffer[2] = char('a' + fileOf(to));
-    buffer[3] = char('1' + rankOf(to));
-    if (moveKind(m) == MOVE_PROMOTION) {
-        buffer[4] = PIECE_LETTERS[promotionKind(m)];
-        buffer[5] = '\0';
-    } else {
-        buffer[4] = '\0';
-    }
-}
-
-bool isSameMove(Move a, Move b) {
-    if ((a & 0xFFF) != (b & 0xFFF)) return false;
-    const bool promoA = moveKind(a) == MOVE_PROMOTION, promoB = moveKind(b) == MOVE_PROMOTION;
-    if (promoA != promoB) return false;
-    return !promoA || moveExtra(a) == moveExtra(b);
-}
-
-void printHashCollision(const Board_BB64& board, Move m) {
-    char move[6], fen[90];
-    moveToString(m, move);
-    board.getFEN(fen);
-    std::printf("# hash collision: %5s %s\n", move, fen);
-    std::fflush(stdout);
 }

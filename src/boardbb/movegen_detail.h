@@ -1,9 +1,9 @@
 // Helpers of the move generators: colour-relative masks and steps, the
 // board-free legality trial, and the loops that append moves under the add rule.
-// Included only by the generator and picker sources.
+// Included only by the bitboard board's own sources.
 #pragma once
 
-#include "board/board_bb64.h"
+#include "boardbb/board_bb64.h"
 
 namespace movegen {
 
