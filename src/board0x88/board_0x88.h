@@ -91,6 +91,7 @@ class Board_0x88 : public Board_Common {
     static constexpr u8 NO_EP_SQUARE = x88::NO_EP;
     static constexpr bool HAS_FEN_WRITER = false;
     static constexpr bool HAS_RANDOM_POSITIONS = false;
+    static constexpr bool LOSING_CAPTURE_SEES_SLIDERS = false;
 
     // Captured man as (list slot | kind << 4), 0 for none; the rights and
     // en-passant square in their own fields.

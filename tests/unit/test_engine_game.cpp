@@ -45,10 +45,36 @@ struct GameFixture : testing::Test {
         engine.makeEngineMove(m);
         return testing::internal::GetCapturedStdout();
     }
+    // The position as FEN text, read through the board contract (the 0x88
+    // board has no FEN writer); the same text as the bitboard board's getFEN.
     std::string fen() {
-        char buffer[100];
-        engine.player.board->getFEN(buffer);
-        return buffer;
+        const Board& b = *engine.player.board;
+        std::string out;
+        for (int rank = 7; rank >= 0; --rank) {
+            int empty = 0;
+            for (int file = 0; file < 8; ++file) {
+                const Square sq = makeSquare(file, rank);
+                const char letter = PIECE_LETTERS[b.kindAt(sq)];
+                if (b.kindAt(sq) == EMPTY) {
+                    ++empty;
+                    continue;
+                }
+                if (empty) out += char('0' + empty);
+                empty = 0;
+                out += b.colorAt(sq) == WHITE ? char(letter - 'a' + 'A') : letter;
+            }
+            if (empty) out += char('0' + empty);
+            if (rank) out += '/';
+        }
+        out += b.sideToMove == WHITE ? " w " : " b ";
+        if (!b.castlingRights) out += '-';
+        for (int bit = 0; bit < 4; ++bit)
+            if (b.castlingRights & (1 << bit)) out += "KQkq"[bit];
+        const Square ep = epSquareOf(b);
+        out += ep == NO_SQUARE ? std::string(" -")
+                               : std::string(" ") + char('a' + fileOf(ep)) + char('1' + rankOf(ep));
+        return out + " " + std::to_string(b.halfMoveClock) + " " +
+               std::to_string(b.historyIndex / 2 + 1);
     }
 };
 

@@ -13,7 +13,7 @@
 #include "search/searcher.h"
 
 class NeverTimeout : public SearchInterface {
-public:
+   public:
     bool isTimeout(Searcher&) override { return false; }
     void printThinking(Searcher&, i32, Score, const PvLine&) override {}
     void printSearchStatistics(Searcher&) override {}
@@ -52,8 +52,7 @@ struct TestSearch {
     template <Color Us>
     Score root(i32 depth, PvLine& pv) {
         CheckerList checkers{0, {0, 0}};
-        board().isAttackedBy<~Us>(board().kingSquare(Us), checkers);
-        if (checkers.count != 0)
+        if (board().template isInCheck<Us>(checkers))
             return searcher->searchInCheck<Us>(checkers, -MATE_SCORE, MATE_SCORE, 0, false, depth,
                                                pv);
         return searcher->searchNode<Us>(-MATE_SCORE, MATE_SCORE, 0, depth, pv);
