@@ -19,6 +19,8 @@ Board_0x88::Board_0x88() {
     std::memset(pieceSlots, x88::NO_SLOT, sizeof pieceSlots);
     std::memset(pieceLists, x88::EMPTY_SLOT, sizeof pieceLists);
     std::memset(pieceCounts, 0, sizeof pieceCounts);
+    std::memset(kindSets, 0, sizeof kindSets);
+    std::memset(colorSets, 0, sizeof colorSets);
     epSquare = x88::NO_EP;
 }
 
@@ -36,6 +38,8 @@ void Board_0x88::resetBoard() {
     std::memset(pieceSlots, x88::NO_SLOT, sizeof pieceSlots);
     std::memset(pieceLists, x88::EMPTY_SLOT, sizeof pieceLists);
     std::memset(pieceCounts, 0, sizeof pieceCounts);
+    std::memset(kindSets, 0, sizeof kindSets);
+    std::memset(colorSets, 0, sizeof colorSets);
     std::memset(pstSums, 0, sizeof pstSums);
     historyIndex = 0;
     history[0] = HistoryRecord{};
@@ -272,6 +276,7 @@ HashKey Board_0x88::computeFullKey() const {
 bool Board_0x88::isConsistent() const {
     ScorePair sums[2] = {};
     int counts[2][8] = {};
+    Bitboard sets[7] = {}, sides[2] = {};
     for (u32 sq = 0; sq < 128; ++sq) {
         if (!x88::onBoard(sq)) continue;
         const u32 kind = pieceKinds[sq], color = pieceColors[sq], slot = pieceSlots[sq];
@@ -283,6 +288,8 @@ bool Board_0x88::isConsistent() const {
         if (slot >= 16 || pieceLists[color][slot] != sq) return false;
         ++counts[color][kind];
         ++counts[color][7];
+        sets[kind] |= squareBit(x88::toSquare(u8(sq)));
+        sides[color] |= squareBit(x88::toSquare(u8(sq)));
         x88::addScore(sums[color], x88::pst(color, kind, u8(sq)));
     }
     for (u32 c = 0; c < 2; ++c) {
@@ -296,30 +303,12 @@ bool Board_0x88::isConsistent() const {
         if (counts[c][KING] == 1 && pieceKinds[pieceLists[c][0]] != KING) return false;
         if (sums[c].mg != pstSums[c].mg || sums[c].eg != pstSums[c].eg) return false;
     }
+    for (u32 k = 1; k < 7; ++k)
+        if (sets[k] != kindSets[k]) return false;
+    if (sides[WHITE] != colorSets[WHITE] || sides[BLACK] != colorSets[BLACK]) return false;
     if (castlingRights > 15 || sideToMove > NO_COLOR || historyIndex >= HISTORY_SIZE) return false;
     if (epSquare != x88::NO_EP && !x88::onBoard(epSquare)) return false;
     return current().key == computeFullKey() && current().pawnKey == computePawnHashKey();
-}
-
-// ---------------------------------------------------------------------------
-// Square sets for the evaluation. Pawns live in pawn slots only and the king
-// in slot 0; other kinds may stand in any slot but the king's.
-
-Bitboard Board_0x88::pieces(PieceKind k, Color c) const {
-    const u32 first = k == PAWN ? 8 : k == KING ? 0 : 1, last = k == KING ? 0 : 15;
-    Bitboard set = 0;
-    for (u32 slot = first; slot <= last; ++slot) {
-        const u8 sq = pieceLists[c][slot];
-        if (x88::onBoard(sq) && pieceKinds[sq] == k) set |= squareBit(x88::toSquare(sq));
-    }
-    return set;
-}
-
-Bitboard Board_0x88::pieces(Color c) const {
-    Bitboard set = 0;
-    for (u8 sq : pieceLists[c])
-        if (x88::onBoard(sq)) set |= squareBit(x88::toSquare(sq));
-    return set;
 }
 
 // ---------------------------------------------------------------------------

@@ -103,6 +103,10 @@ class Board_0x88 : public Board_Common {
     u8 pieceSlots[128];    // list slot of the man, 16 = none
     u8 pieceLists[2][16];  // slot -> 0x88 square, 255 = empty slot
     u8 pieceCounts[2][8];  // [kind] men of each kind, [7] all men of the colour
+    // The same men as square sets (bit = Square), kept by the primitives for
+    // the evaluation, which walks sets: by kind (both colours), by colour.
+    Bitboard kindSets[7];
+    Bitboard colorSets[2];
 
     Board_0x88();
     HashKey computeSideHashKey(u32 side) const override;
@@ -125,11 +129,11 @@ class Board_0x88 : public Board_Common {
     u8 colorAt(Square s) const { return pieceColors[x88::fromSquare(s)]; }
     u32 menCount(Color c) const { return pieceCounts[c][7]; }
     u32 pieceCount(PieceKind k, Color c) const { return pieceCounts[c][k]; }
-    // Square sets (bit = Square) gathered from the lists, for the evaluation.
-    Bitboard pieces(PieceKind k, Color c) const;
-    Bitboard pieces(Color c) const;
-    Bitboard pieces(PieceKind k) const { return pieces(k, WHITE) | pieces(k, BLACK); }
-    Bitboard occupied() const { return pieces(WHITE) | pieces(BLACK); }
+    // Square sets (bit = Square), for the evaluation.
+    Bitboard pieces(PieceKind k, Color c) const { return kindSets[k] & colorSets[c]; }
+    Bitboard pieces(Color c) const { return colorSets[c]; }
+    Bitboard pieces(PieceKind k) const { return kindSets[k]; }
+    Bitboard occupied() const { return colorSets[WHITE] | colorSets[BLACK]; }
     PieceIterator0x88 iterator(Color c, u32 firstSlot = 0, u32 lastSlot = 15) const;
     bool isDraw(u32& reason);
     bool isInsufficientMaterial() const;
@@ -151,6 +155,9 @@ class Board_0x88 : public Board_Common {
     void movePieceZobrist(Square0x88 from, Square0x88 to);
     void removePieceZobrist(Square0x88 sq);
     void movePieceBare(Square0x88 from, Square0x88 to);
+    // The square sets: a man appears or goes; a man changes its kind.
+    void toggleSets(Square0x88 sq, u32 kind, u32 color);
+    void changeKindSets(Square0x88 sq, u32 from, u32 to);
     // Takes a man off (arrays, list slot, counts) and returns (slot | kind << 4).
     u32 takeOffBare(Square0x88 sq);
     // Puts back what takeOffBare returned: arrays, list slot, counts.

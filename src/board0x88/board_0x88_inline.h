@@ -40,6 +40,7 @@ inline void Board_0x88::putPiece(Square0x88 sq, PieceKind kind, Color color, u32
     pieceLists[color][slot] = sq;
     ++pieceCounts[color][kind];
     ++pieceCounts[color][7];
+    toggleSets(sq, kind, color);
     x88::addScore(pstSums[color], x88::pst(color, kind, sq));
 }
 
@@ -60,9 +61,24 @@ inline bool Board_0x88::addPiece(Square0x88 sq, PieceKind kind, Color color) {
     return true;
 }
 
+inline void Board_0x88::toggleSets(Square0x88 sq, u32 kind, u32 color) {
+    const Bitboard bit = squareBit(x88::toSquare(sq));
+    kindSets[kind] ^= bit;
+    colorSets[color] ^= bit;
+}
+
+inline void Board_0x88::changeKindSets(Square0x88 sq, u32 from, u32 to) {
+    const Bitboard bit = squareBit(x88::toSquare(sq));
+    kindSets[from] ^= bit;
+    kindSets[to] ^= bit;
+}
+
 inline void Board_0x88::movePieceBare(Square0x88 from, Square0x88 to) {
     assert(pieceKinds[from] != EMPTY && pieceKinds[to] == EMPTY);
     const u8 slot = pieceSlots[from];
+    const Bitboard fromTo = squareBit(x88::toSquare(from)) | squareBit(x88::toSquare(to));
+    kindSets[pieceKinds[from]] ^= fromTo;
+    colorSets[pieceColors[from]] ^= fromTo;
     pieceKinds[to] = pieceKinds[from];
     pieceColors[to] = pieceColors[from];
     pieceSlots[to] = slot;
@@ -90,6 +106,7 @@ inline void Board_0x88::movePieceHashed(Square0x88 from, Square0x88 to) {
 inline u32 Board_0x88::takeOffBare(Square0x88 sq) {
     const u32 kind = pieceKinds[sq], color = pieceColors[sq], slot = pieceSlots[sq];
     assert(kind != EMPTY && slot < 16);
+    toggleSets(sq, kind, color);
     pieceLists[color][slot] = x88::EMPTY_SLOT;
     --pieceCounts[color][kind];
     --pieceCounts[color][7];
@@ -101,6 +118,7 @@ inline u32 Board_0x88::takeOffBare(Square0x88 sq) {
 
 inline void Board_0x88::putBackBare(Square0x88 sq, u32 captured, Color color) {
     const u32 kind = captured >> 4, slot = captured & 15;
+    toggleSets(sq, kind, color);
     pieceKinds[sq] = u8(kind);
     pieceColors[sq] = color;
     pieceSlots[sq] = u8(slot);
@@ -222,6 +240,7 @@ inline void Board_0x88::makeMoveImpl(Move m, UndoRecord& undo) {
                 x88::addScore(pstSums[Us], x88::pst(Us, piece, to));
             }
             pieceKinds[to] = u8(piece);
+            changeKindSets(to, PAWN, piece);
             --pieceCounts[Us][PAWN];
             ++pieceCounts[Us][piece];
             resetClock();
@@ -287,6 +306,7 @@ inline void Board_0x88::unmakeMoveImpl(Move m, const UndoRecord& undo) {
             }
             --pieceCounts[Us][piece];
             ++pieceCounts[Us][PAWN];
+            changeKindSets(to, pieceKinds[to], PAWN);
             pieceKinds[to] = PAWN;
             [[fallthrough]];
         }
@@ -366,6 +386,7 @@ inline void Board_0x88::makeMoveBare(Move m, UndoRecord& undo) {
             movePieceBare(from, to);
             const u32 piece = promotionKind(m);
             pieceKinds[to] = u8(piece);
+            changeKindSets(to, PAWN, piece);
             --pieceCounts[Us][PAWN];
             ++pieceCounts[Us][piece];
             break;
@@ -394,6 +415,7 @@ inline void Board_0x88::unmakeMoveBare(Move m, const UndoRecord& undo) {
         case MOVE_PROMOTION:
             --pieceCounts[Us][pieceKinds[to]];
             ++pieceCounts[Us][PAWN];
+            changeKindSets(to, pieceKinds[to], PAWN);
             pieceKinds[to] = PAWN;
             [[fallthrough]];
         case MOVE_NORMAL:

@@ -100,7 +100,7 @@ struct Snapshot0x88 {
           clock(b.halfMoveClock),
           side(b.sideToMove) {
         const u8* begin = reinterpret_cast<const u8*>(b.pieceKinds);
-        const u8* end = reinterpret_cast<const u8*>(b.pieceCounts) + sizeof b.pieceCounts;
+        const u8* end = reinterpret_cast<const u8*>(b.colorSets) + sizeof b.colorSets;
         arrays.assign(begin, end);
     }
     bool operator==(const Snapshot0x88& o) const {
