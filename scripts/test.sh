@@ -13,9 +13,8 @@ cmake --build --preset debug -j "$jobs"
 ctest --preset debug -j "$jobs" --label-exclude 'deep|slow'
 # ThreadSanitizer over the search: its threads, their hand-shake and the
 # tables they share, the pawn hash that every thread's evaluation shares, and
-# the program stopping four search threads by command (about 30 s of building
-# and 10 s of tests on 4 cores).
+# the program stopping four search threads by command, on both boards.
 cmake --preset tsan >/dev/null
-cmake --build --preset tsan -j "$jobs" --target unit_tests TalunBB
+cmake --build --preset tsan -j "$jobs" --target unit_tests unit_tests-x88 TalunBB Talun
 ctest --preset tsan -j "$jobs" --label-exclude 'deep|slow' \
-    -R '^(Search|Quiescence|TT|OneBucket|PawnHashTable|EvalThreads)|^e2e\.TalunBB\.search_threads'
+    -R '^(x88\.)?(Search|Quiescence|TT|OneBucket|PawnHashTable|EvalThreads)|^e2e\.Talun(BB)?\.search_threads'
