@@ -1,5 +1,5 @@
-// Helpers of the 0x88 board tests: boards from FEN, move text, perft through
-// this board's generators, snapshots of the whole position.
+// Helpers of the 0x88 board tests: boards from FEN, move text, generated
+// lists, snapshots of the whole position.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -53,24 +53,6 @@ inline MoveList allMoves0x88(Board_0x88& b) {
     else
         b.genAllMoves<BLACK>(info, list);
     return list;
-}
-
-template <Color Us>
-u64 perft0x88(Board_0x88& b, int depth) {
-    const MoveList list = allMoves0x88(b);
-    if (depth == 1) return list.count;
-    u64 leaves = 0;
-    for (u32 i = 0; i < list.count; ++i) {
-        UndoRecord undo{};
-        b.makeMovePerft<Us>(list.move(i), undo);
-        leaves += perft0x88<Color(Us ^ 1)>(b, depth - 1);
-        b.unmakeMovePerft<Us>(list.move(i), undo);
-    }
-    return leaves;
-}
-
-inline u64 perft0x88(Board_0x88& b, int depth) {
-    return b.sideToMove == WHITE ? perft0x88<WHITE>(b, depth) : perft0x88<BLACK>(b, depth);
 }
 
 // The move of the side to move with this text, from the generated list.
