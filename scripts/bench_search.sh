@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
 # Nodes per second of the search on one thread over bench/search_positions.fen
+# for the four programs (bench_search* are TalunBB's, bench_search-x88* Talun's)
 # at a fixed depth, side by side with Debian's toga2 and glaurung ("go depth N"
 # over UCI, one thread, 64 MB hash, each position after "ucinewgame").
 # Usage: scripts/bench_search.sh [depth] [reference depth]
@@ -21,8 +22,9 @@ if [ ${#missing[@]} -gt 0 ]; then
 fi
 
 cmake --preset release >/dev/null
-cmake --build --preset release -j4 --target bench_search bench_search-popcnt >/dev/null
-for b in bench_search bench_search-popcnt; do
+benches=(bench_search bench_search-popcnt bench_search-x88 bench_search-x88-popcnt)
+cmake --build --preset release -j3 --target "${benches[@]}" >/dev/null
+for b in "${benches[@]}"; do
     printf '%-20s ' "$b"
     build/release/"$b" "$depth" "$positions" | tail -1
 done

@@ -154,13 +154,18 @@ class Board_0x88 : public Board_Common {
     void removePieceHashed(Square0x88 sq);
     void movePieceZobrist(Square0x88 from, Square0x88 to);
     void removePieceZobrist(Square0x88 sq);
+    // The bare movers keep the square sets unless Sets is false (the bare
+    // make of a legality trial, which only reads the arrays and the lists).
+    template <bool Sets = true>
     void movePieceBare(Square0x88 from, Square0x88 to);
     // The square sets: a man appears or goes; a man changes its kind.
     void toggleSets(Square0x88 sq, u32 kind, u32 color);
     void changeKindSets(Square0x88 sq, u32 from, u32 to);
     // Takes a man off (arrays, list slot, counts) and returns (slot | kind << 4).
+    template <bool Sets = true>
     u32 takeOffBare(Square0x88 sq);
     // Puts back what takeOffBare returned: arrays, list slot, counts.
+    template <bool Sets = true>
     void putBackBare(Square0x88 sq, u32 captured, Color color);
 
     // ---- make and unmake (board_0x88_inline.h)

@@ -73,12 +73,15 @@ inline void Board_0x88::changeKindSets(Square0x88 sq, u32 from, u32 to) {
     kindSets[to] ^= bit;
 }
 
+template <bool Sets>
 inline void Board_0x88::movePieceBare(Square0x88 from, Square0x88 to) {
     assert(pieceKinds[from] != EMPTY && pieceKinds[to] == EMPTY);
     const u8 slot = pieceSlots[from];
-    const Bitboard fromTo = squareBit(x88::toSquare(from)) | squareBit(x88::toSquare(to));
-    kindSets[pieceKinds[from]] ^= fromTo;
-    colorSets[pieceColors[from]] ^= fromTo;
+    if constexpr (Sets) {
+        const Bitboard fromTo = squareBit(x88::toSquare(from)) | squareBit(x88::toSquare(to));
+        kindSets[pieceKinds[from]] ^= fromTo;
+        colorSets[pieceColors[from]] ^= fromTo;
+    }
     pieceKinds[to] = pieceKinds[from];
     pieceColors[to] = pieceColors[from];
     pieceSlots[to] = slot;
@@ -103,10 +106,11 @@ inline void Board_0x88::movePieceHashed(Square0x88 from, Square0x88 to) {
     movePiece(from, to);
 }
 
+template <bool Sets>
 inline u32 Board_0x88::takeOffBare(Square0x88 sq) {
     const u32 kind = pieceKinds[sq], color = pieceColors[sq], slot = pieceSlots[sq];
     assert(kind != EMPTY && slot < 16);
-    toggleSets(sq, kind, color);
+    if constexpr (Sets) toggleSets(sq, kind, color);
     pieceLists[color][slot] = x88::EMPTY_SLOT;
     --pieceCounts[color][kind];
     --pieceCounts[color][7];
@@ -116,9 +120,10 @@ inline u32 Board_0x88::takeOffBare(Square0x88 sq) {
     return slot | (kind << 4);
 }
 
+template <bool Sets>
 inline void Board_0x88::putBackBare(Square0x88 sq, u32 captured, Color color) {
     const u32 kind = captured >> 4, slot = captured & 15;
-    toggleSets(sq, kind, color);
+    if constexpr (Sets) toggleSets(sq, kind, color);
     pieceKinds[sq] = u8(kind);
     pieceColors[sq] = color;
     pieceSlots[sq] = u8(slot);
@@ -369,7 +374,8 @@ inline void Board_0x88::unmakeMove(Move m, const UndoRecord& undo) {
 }
 
 // ---------------------------------------------------------------------------
-// Bare make: the men and the side to move only; the undo gets the captured man.
+// Bare make: the men (arrays, lists, counts; not the square sets) and the side
+// to move only; the undo gets the captured man.
 
 template <Color Us>
 inline void Board_0x88::makeMoveBare(Move m, UndoRecord& undo) {
@@ -378,28 +384,27 @@ inline void Board_0x88::makeMoveBare(Move m, UndoRecord& undo) {
     undo.capturedKind = 0;
     switch (moveKind(m)) {
         case MOVE_NORMAL:
-            if (pieceKinds[to] != EMPTY) undo.capturedKind = takeOffBare(to);
-            movePieceBare(from, to);
+            if (pieceKinds[to] != EMPTY) undo.capturedKind = takeOffBare<false>(to);
+            movePieceBare<false>(from, to);
             break;
         case MOVE_PROMOTION: {
-            if (pieceKinds[to] != EMPTY) undo.capturedKind = takeOffBare(to);
-            movePieceBare(from, to);
+            if (pieceKinds[to] != EMPTY) undo.capturedKind = takeOffBare<false>(to);
+            movePieceBare<false>(from, to);
             const u32 piece = promotionKind(m);
             pieceKinds[to] = u8(piece);
-            changeKindSets(to, PAWN, piece);
             --pieceCounts[Us][PAWN];
             ++pieceCounts[Us][piece];
             break;
         }
         case MOVE_CASTLING: {
             const u32 variant = moveExtra(m);
-            movePieceBare(from, to);
-            movePieceBare(x88::castlingRookFrom[variant], x88::castlingRookTo[variant]);
+            movePieceBare<false>(from, to);
+            movePieceBare<false>(x88::castlingRookFrom[variant], x88::castlingRookTo[variant]);
             break;
         }
         case MOVE_EN_PASSANT:
-            undo.capturedKind = takeOffBare(u8(to - up));
-            movePieceBare(from, to);
+            undo.capturedKind = takeOffBare<false>(u8(to - up));
+            movePieceBare<false>(from, to);
             break;
     }
     sideToMove = Color(Us ^ 1);
@@ -415,22 +420,21 @@ inline void Board_0x88::unmakeMoveBare(Move m, const UndoRecord& undo) {
         case MOVE_PROMOTION:
             --pieceCounts[Us][pieceKinds[to]];
             ++pieceCounts[Us][PAWN];
-            changeKindSets(to, pieceKinds[to], PAWN);
             pieceKinds[to] = PAWN;
             [[fallthrough]];
         case MOVE_NORMAL:
-            movePieceBare(to, from);
-            if (undo.capturedKind) putBackBare(to, undo.capturedKind, Them);
+            movePieceBare<false>(to, from);
+            if (undo.capturedKind) putBackBare<false>(to, undo.capturedKind, Them);
             break;
         case MOVE_CASTLING: {
             const u32 variant = moveExtra(m);
-            movePieceBare(to, from);
-            movePieceBare(x88::castlingRookTo[variant], x88::castlingRookFrom[variant]);
+            movePieceBare<false>(to, from);
+            movePieceBare<false>(x88::castlingRookTo[variant], x88::castlingRookFrom[variant]);
             break;
         }
         case MOVE_EN_PASSANT:
-            movePieceBare(to, from);
-            putBackBare(u8(to - up), undo.capturedKind, Them);
+            movePieceBare<false>(to, from);
+            putBackBare<false>(u8(to - up), undo.capturedKind, Them);
             break;
     }
 }
@@ -472,14 +476,21 @@ inline void Board_0x88::unmakeNullMove(const UndoRecord& undo) {
 
 namespace x88 {
 // The first man of colour By that attacks sq on these square arrays, or -1.
+// `straight` and `diagonal` may be false when no man of By that moves along
+// such lines stands on one with sq: those rays are then not walked.
+// Likewise `pawns` and `leapers` (knights and king) may be false when none of
+// them can reach sq.
 template <Color By>
-inline int firstAttackerOn(const u8* kinds, const u8* colors, Square0x88 sq) {
+inline int firstAttackerOn(const u8* kinds, const u8* colors, Square0x88 sq, bool straight = true,
+                           bool diagonal = true, bool pawns = true, bool leapers = true) {
     auto is = [&](u32 s, u32 kind) { return onBoard(s) && kinds[s] == kind && colors[s] == By; };
     // A pawn of By attacks sq from one rank behind sq, seen from By.
     constexpr int pawnA = By == WHITE ? 15 : -15, pawnB = By == WHITE ? 17 : -17;
-    if (is(u8(sq - pawnA), PAWN)) return u8(sq - pawnA);
-    if (is(u8(sq - pawnB), PAWN)) return u8(sq - pawnB);
-    for (int i = 0; i < 8; ++i) {
+    if (pawns) {
+        if (is(u8(sq - pawnA), PAWN)) return u8(sq - pawnA);
+        if (is(u8(sq - pawnB), PAWN)) return u8(sq - pawnB);
+    }
+    for (int i = 0; leapers && i < 8; ++i) {
         const u8 knight = u8(sq - knightSteps[i]);
         if (is(knight, KNIGHT)) return knight;
         const u8 king = u8(sq - kingSteps[i]);
@@ -495,15 +506,26 @@ inline int firstAttackerOn(const u8* kinds, const u8* colors, Square0x88 sq) {
         }
         return -1;
     };
-    const int straight = slider(orthogonalSteps, ROOK);
-    if (straight >= 0) return straight;
-    return slider(diagonalSteps, BISHOP);
+    const int rookOrQueen = straight ? slider(orthogonalSteps, ROOK) : -1;
+    if (rookOrQueen >= 0) return rookOrQueen;
+    return diagonal ? slider(diagonalSteps, BISHOP) : -1;
 }
 }  // namespace x88
 
 template <Color By>
 inline int Board_0x88::firstAttacker(Square0x88 sq) const {
-    return x88::firstAttackerOn<By>(pieceKinds, pieceColors, sq);
+    // The square sets tell which kinds of attacker can be there at all. During
+    // a bare make they are not kept, but By's men never move there (only
+    // captured ones may linger in the sets), so the filter stays safe.
+    const Square s = x88::toSquare(sq);
+    const Bitboard them = colorSets[By], queens = kindSets[QUEEN];
+    const bool straight = ((kindSets[ROOK] | queens) & them & rookRays[s]) != 0;
+    const bool diagonal = ((kindSets[BISHOP] | queens) & them & bishopRays[s]) != 0;
+    const bool pawns = (pawnAttacks[By ^ 1][s] & kindSets[PAWN] & them) != 0;
+    const bool leapers =
+        ((knightAttacks[s] & kindSets[KNIGHT]) | (kingAttacks[s] & kindSets[KING])) & them;
+    return x88::firstAttackerOn<By>(pieceKinds, pieceColors, sq, straight, diagonal, pawns,
+                                    leapers);
 }
 
 template <Color By>
@@ -584,6 +606,16 @@ inline bool Board_0x88::inCheck() const {
 
 template <Color Us>
 inline bool Board_0x88::leavesKingSafe(Move m) {
+    const Square0x88 from = x88::moveFrom(m);
+    if (moveKind(m) == MOVE_NORMAL && pieceKinds[from] == KING) {
+        // A king step: the same answer as the bare make, for less. The test
+        // ignores what stands on the tested square, so only the king's own
+        // square must be emptied (it may shield its target along a line).
+        pieceKinds[from] = EMPTY;
+        const bool attacked = firstAttacker<Color(Us ^ 1)>(x88::moveTo(m)) >= 0;
+        pieceKinds[from] = KING;
+        return !attacked;
+    }
     UndoRecord undo{0, x88::NO_EP, 0, 0};
     makeMoveBare<Us>(m, undo);
     CheckerList checkers{};
