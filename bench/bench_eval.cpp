@@ -5,28 +5,20 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
 #include <memory>
-#include <sstream>
 #include <string>
 #include <vector>
 
+#include "epd_reader.h"
 #include "eval/evaluate.h"
 
 namespace {
 
 std::vector<std::string> readPositions(const std::string& path) {
     std::vector<std::string> fens;
-    std::ifstream in(path, std::ios::binary);
-    std::string line;
-    while (std::getline(in, line)) {
-        std::string clean;
-        for (char c : line)
-            if (c != '\0' && c != '\r') clean += c;
-        std::istringstream fields(clean.substr(0, clean.find(';')));
-        std::string placement, side, castling, ep;
-        if (fields >> placement >> side >> castling >> ep)
-            fens.push_back(placement + " " + side + " " + castling + " " + ep + " 0 1");
+    for (const EpdLine& line : readEpdFile(path)) {
+        const std::string fen = positionOf(line);
+        if (!fen.empty()) fens.push_back(fen);
     }
     return fens;
 }

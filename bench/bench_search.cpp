@@ -89,6 +89,6 @@ int main(int argc, char** argv) {
         totalSeconds += seconds;
     }
     std::printf("total nodes %llu time %.2f s nps %.0f\n", (unsigned long long)totalNodes,
-                totalSeconds, totalSeconds > 0 ? totalNodes / totalSeconds : 0.0);
+                totalSeconds, totalSeconds > 0 ? double(totalNodes) / totalSeconds : 0.0);
     return 0;
 }

@@ -1,6 +1,5 @@
 #!/usr/bin/env bash
 # Nodes per second of the search on one thread over bench/search_positions.fen
-# for the four programs (bench_search* are TalunBB's, bench_search-x88* Talun's)
 # at a fixed depth, side by side with Debian's toga2 and glaurung ("go depth N"
 # over UCI, one thread, 64 MB hash, each position after "ucinewgame").
 # Usage: scripts/bench_search.sh [depth] [reference depth]
@@ -22,9 +21,10 @@ if [ ${#missing[@]} -gt 0 ]; then
 fi
 
 cmake --preset release >/dev/null
-benches=(bench_search bench_search-popcnt bench_search-x88 bench_search-x88-popcnt)
-cmake --build --preset release -j3 --target "${benches[@]}" >/dev/null
-for b in "${benches[@]}"; do
+# One search benchmark per program (CMakeLists.txt, TALUN_PROGRAMS).
+benches=$(cat build/release/search_benches.txt)
+cmake --build --preset release -j3 --target $benches >/dev/null
+for b in $benches; do
     printf '%-20s ' "$b"
     build/release/"$b" "$depth" "$positions" | tail -1
 done

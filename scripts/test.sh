@@ -4,10 +4,13 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh
-jobs=$(nproc)
+jobs=${JOBS:-$(nproc)}  # JOBS=3 scripts/test.sh on a shared machine
 cmake --preset release >/dev/null
 cmake --build --preset release -j "$jobs"
 ctest --preset release -j "$jobs" --label-exclude deep
+# Warning-clean with -Wshadow -Wconversion (as errors); built, not run again.
+cmake --preset strict >/dev/null
+cmake --build --preset strict -j "$jobs"
 cmake --preset debug >/dev/null
 cmake --build --preset debug -j "$jobs"
 ctest --preset debug -j "$jobs" --label-exclude 'deep|slow'
@@ -15,6 +18,6 @@ ctest --preset debug -j "$jobs" --label-exclude 'deep|slow'
 # tables they share, the pawn hash that every thread's evaluation shares, and
 # the program stopping four search threads by command, on both boards.
 cmake --preset tsan >/dev/null
-cmake --build --preset tsan -j "$jobs" --target unit_tests unit_tests-x88 TalunBB Talun
+cmake --build --preset tsan -j "$jobs" --target unit_tests unit_tests_x88 TalunBB Talun
 ctest --preset tsan -j "$jobs" --label-exclude 'deep|slow' \
     -R '^(x88\.)?(Search|Quiescence|TT|OneBucket|PawnHashTable|EvalThreads)|^e2e\.Talun(BB)?\.search_threads'

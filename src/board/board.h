@@ -8,6 +8,10 @@
 #include "board0x88/board_0x88.h"
 using Board = Board_0x88;
 #define TALUN_ENGINE_NAME "Talun"
+#elif defined(TALUN_BOARD_BB_ROUTES)
+#include "boardbb/board_bb64_routes.h"
+using Board = Board_BB64Routes;
+#define TALUN_ENGINE_NAME "TalunBB"
 #else
 #include "boardbb/board_bb64.h"
 using Board = Board_BB64;

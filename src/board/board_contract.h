@@ -4,10 +4,17 @@
 // and checks it against BoardContract; it calls nothing else of the board and
 // branches on the capabilities with `if constexpr`.
 //
-// Squares in the contract are Square (a1 = 0 .. h8 = 63) unless a member says
-// otherwise, whatever numbering a board uses inside; only `epSquare` of
-// Board_Common is in the board's own numbering (see NO_EP_SQUARE and
-// epSquareOf).
+// Squares in the contract are Square (a1 = 0 .. h8 = 63), whatever numbering
+// a board uses inside, with two exceptions in the board's own numbering:
+// `epSquare` of Board_Common (read it through epSquareOf) and the squares of a
+// CheckerList (shared code reads only its count and hands the list back to
+// the board).
+//
+// The evaluation asks for men as 64-bit sets by kind and colour (`pieces`),
+// which it walks lowest square first, and counts them with popCount: one
+// evaluation serves both boards, and a board that keeps piece lists builds
+// the sets from them. Where the boards' evaluations differ (slider mobility)
+// it branches on MOBILITY_ALONG_RAYS.
 //
 // Capabilities (static constexpr members of the board class):
 //   HAS_EVASION_GENERATOR  genEvasions<Us> exists; the in-check picker runs it.

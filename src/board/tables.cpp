@@ -23,11 +23,6 @@ HashKey sideKey;
 
 namespace {
 
-constexpr Bitboard FILE_A = 0x0101010101010101ull;
-constexpr Bitboard FILE_H = 0x8080808080808080ull;
-constexpr Bitboard RANK_1 = 0xFFull;
-constexpr Bitboard RANK_8 = 0xFF00000000000000ull;
-
 constexpr int ROOK_STEPS[4][2] = {{1, 0}, {-1, 0}, {0, 1}, {0, -1}};
 constexpr int BISHOP_STEPS[4][2] = {{1, 1}, {-1, 1}, {1, -1}, {-1, -1}};
 

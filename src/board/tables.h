@@ -48,6 +48,12 @@ u64 random64();
 Bitboard rookAttacksSlow(int sq, Bitboard occ);
 Bitboard bishopAttacksSlow(int sq, Bitboard occ);
 
+// Files and ranks as square sets.
+constexpr Bitboard FILE_A = 0x0101010101010101ULL;
+constexpr Bitboard FILE_H = FILE_A << 7;
+constexpr Bitboard RANK_1 = 0xFFULL;
+constexpr Bitboard RANK_8 = RANK_1 << 56;
+
 // Bit helpers. The plain programs target x86-64 without popcnt; the popcnt
 // programs are built with -mpopcnt so __builtin_popcountll becomes one instruction.
 inline int popCount(Bitboard b) {

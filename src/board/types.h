@@ -16,22 +16,34 @@ using i64 = std::int64_t;
 using HashKey = u64;
 using Bitboard = u64;
 
+constexpr const char* START_FEN = "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1";
+
 // a1 = 0, h1 = 7, a8 = 56, h8 = 63; 64 = no square.
 using Square = u8;
 constexpr Square NO_SQUARE = 64;
 
 enum Color : u8 { WHITE = 0, BLACK = 1, NO_COLOR = 2 };
-constexpr Color operator~(Color c) { return Color(c ^ 1); }
+constexpr Color operator~(Color c) {
+    return Color(c ^ 1);
+}
 
 enum PieceKind : u8 { EMPTY = 0, PAWN = 1, KNIGHT = 2, BISHOP = 3, ROOK = 4, QUEEN = 5, KING = 6 };
 
 // Letters by kind; upper case for White when a board is printed.
 constexpr const char* PIECE_LETTERS = ".pnbrqk";
 
-constexpr int fileOf(int sq) { return sq & 7; }
-constexpr int rankOf(int sq) { return sq >> 3; }
-constexpr Square makeSquare(int file, int rank) { return Square(rank * 8 + file); }
-constexpr Bitboard squareBit(int sq) { return Bitboard(1) << sq; }
+constexpr int fileOf(int sq) {
+    return sq & 7;
+}
+constexpr int rankOf(int sq) {
+    return sq >> 3;
+}
+constexpr Square makeSquare(int file, int rank) {
+    return Square(rank * 8 + file);
+}
+constexpr Bitboard squareBit(int sq) {
+    return Bitboard(1) << sq;
+}
 
 // Castling rights bits.
 enum CastlingRight : u8 {
@@ -49,12 +61,24 @@ constexpr Move NO_MOVE = 0;
 
 enum MoveKind : u8 { MOVE_NORMAL = 0, MOVE_PROMOTION = 1, MOVE_CASTLING = 2, MOVE_EN_PASSANT = 3 };
 
-constexpr Square moveFrom(Move m) { return Square(m & 63); }
-constexpr Square moveTo(Move m) { return Square((m >> 6) & 63); }
-constexpr MoveKind moveKind(Move m) { return MoveKind((m >> 12) & 3); }
-constexpr u32 moveExtra(Move m) { return u32(m >> 14); }
-constexpr PieceKind promotionKind(Move m) { return PieceKind((m >> 14) + 2); }
-constexpr bool isDoubleStep(Move m) { return moveKind(m) == MOVE_NORMAL && moveExtra(m) == 1; }
+constexpr Square moveFrom(Move m) {
+    return Square(m & 63);
+}
+constexpr Square moveTo(Move m) {
+    return Square((m >> 6) & 63);
+}
+constexpr MoveKind moveKind(Move m) {
+    return MoveKind((m >> 12) & 3);
+}
+constexpr u32 moveExtra(Move m) {
+    return u32(m >> 14);
+}
+constexpr PieceKind promotionKind(Move m) {
+    return PieceKind((m >> 14) + 2);
+}
+constexpr bool isDoubleStep(Move m) {
+    return moveKind(m) == MOVE_NORMAL && moveExtra(m) == 1;
+}
 
 constexpr Move makeMoveWord(Square from, Square to, u32 kind = MOVE_NORMAL, u32 extra = 0) {
     return Move(from | (to << 6) | (kind << 12) | (extra << 14));
@@ -128,13 +152,15 @@ struct UndoRecord {
     u32 capturedKind;
 };
 
-constexpr UndoRecord clearedUndo() { return UndoRecord{0, NO_SQUARE, 0, 0}; }
+constexpr UndoRecord clearedUndo() {
+    return UndoRecord{0, NO_SQUARE, 0, 0};
+}
 
 // Scores in centipawns from the side to move's view.
 using Score = i32;
-constexpr Score MATE_SCORE = 32000;        // mate in n plies = 32000 - n
-constexpr Score MATE_THRESHOLD = 20000;    // beyond this a score is a mate score
-constexpr Score TIMEOUT_SCORE = 40000;     // returned by a node once the search stopped
+constexpr Score MATE_SCORE = 32000;      // mate in n plies = 32000 - n
+constexpr Score MATE_THRESHOLD = 20000;  // beyond this a score is a mate score
+constexpr Score TIMEOUT_SCORE = 40000;   // returned by a node once the search stopped
 
 constexpr int MAX_PV_LENGTH = 63;
 

@@ -358,33 +358,6 @@ template void Board_0x88::scanPawnFiles<WHITE>(u8*, Bitboard&) const;
 template void Board_0x88::scanPawnFiles<BLACK>(u8*, Bitboard&) const;
 
 // ---------------------------------------------------------------------------
-// Tablebase probe input
-
-template <Color Us>
-void Board_0x88::buildTablebaseProbe(TbProbeInput& input) const {
-    input.side = Us;
-    input.epSquare = x88::epAsSquare(epSquare);
-    // Rights bits 1, 2, 4, 8 become the prober's 8, 4, 2, 1.
-    input.castling = ((castlingRights & 1) << 3) | ((castlingRights & 2) << 1) |
-                     ((castlingRights & 4) >> 1) | ((castlingRights & 8) >> 3);
-    u32* squares[2] = {input.whiteSquares, input.blackSquares};
-    u8* kinds[2] = {input.whitePieces, input.blackPieces};
-    for (u32 c = 0; c < 2; ++c) {
-        u32 n = 0;
-        for (u32 slot = 0; slot < 16; ++slot) {
-            const u8 sq = pieceLists[c][slot];
-            if (!x88::onBoard(sq)) continue;
-            squares[c][n] = x88::toSquare(sq);
-            kinds[c][n++] = pieceKinds[sq];
-        }
-        squares[c][n] = TbProbeInput::END_SQUARE;
-        kinds[c][n] = TbProbeInput::END_KIND;
-    }
-}
-template void Board_0x88::buildTablebaseProbe<WHITE>(TbProbeInput&) const;
-template void Board_0x88::buildTablebaseProbe<BLACK>(TbProbeInput&) const;
-
-// ---------------------------------------------------------------------------
 // Draws by rule: fifty moves, insufficient material, repetition.
 
 bool Board_0x88::isInsufficientMaterial() const {

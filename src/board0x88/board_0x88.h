@@ -12,7 +12,6 @@
 #include "board/board_common.h"
 #include "board/move_text.h"
 #include "board/piece_limits.h"
-#include "tablebases/tb_probe_input.h"
 
 using Square0x88 = u8;
 
@@ -63,6 +62,13 @@ inline constexpr Square0x88 castlingRookTo[4] = {5, 3, 117, 115};
 }  // namespace x88
 
 class Board_0x88;
+struct TbProbeInput;
+
+// The tablebase prober's view of the position with Us to move: each side's
+// men in list-slot order (king first), squares as 0..63 Squares. Defined
+// beside the prober (tablebases/tb_input_0x88.cpp), which owns the record.
+template <Color Us>
+void buildTablebaseProbe(const Board_0x88& board, TbProbeInput& input);
 
 // Walks one colour's list slots from a start slot to a last slot (inclusive).
 // `kind` names the slot group of the current slot (a promoted man in a pawn
@@ -140,10 +146,6 @@ class Board_0x88 : public Board_Common {
     // Adds the pawns of colour C to eight file counters and a Square bit mask.
     template <Color C>
     void scanPawnFiles(u8* fileCounts, Bitboard& pawnMask) const;
-    // The prober's view of the position with Us to move: each side's men in
-    // list-slot order (king first), squares as 0..63 Squares.
-    template <Color Us>
-    void buildTablebaseProbe(TbProbeInput& input) const;
 
     // ---- placement primitives (board_0x88_inline.h)
     // false when the man gets no slot (the board is then unchanged).

@@ -51,7 +51,7 @@ class Board_BB64 : public Board_Common {
     HashKey computePawnHashKey() const override;
     ~Board_BB64() override = default;
 
-    // ---- state (board.cpp)
+    // ---- state (board_bb64.cpp)
     void resetBoard();
     // The process-wide tables and the clock seeding, each at most once.
     static void initTables();
@@ -78,11 +78,11 @@ class Board_BB64 : public Board_Common {
     void putPiece(Square sq, PieceKind kind, Color color);
     void clearSquare(Square sq);
 
-    // ---- FEN and move text (fen.cpp)
+    // ---- FEN text in and out (fen.cpp)
     bool setFEN(const char* text);
     void getFEN(char* buffer) const;  // at least 90 characters
 
-    // ---- make and unmake (makemove.cpp)
+    // ---- make and unmake (board_bb64_inline.h)
     template <Color Us>
     void makeMove(Move m, UndoRecord& undo);
     template <Color Us>
@@ -106,7 +106,7 @@ class Board_BB64 : public Board_Common {
     void makeMove(Move m, UndoRecord& undo);
     void unmakeMove(Move m, const UndoRecord& undo);
 
-    // ---- attack tests, legality, check information (attacks.cpp)
+    // ---- attack tests, legality, check information (board_bb64_inline.h)
     template <Color By>
     bool isAttackedBy(Square sq, CheckerList& checkers) const;
     // The attack test without recording attackers, on a given occupancy (for
@@ -178,7 +178,7 @@ class Board_BB64 : public Board_Common {
     template <Color Us>
     u32 countLegalMoves(const CheckInfo& info);
 
-    // ---- random positions (randpos.cpp)
+    // ---- random positions (for the "randpos" command)
     void setRandomPosition();
 };
 

@@ -508,11 +508,12 @@ inline bool Board_BB64::isAttackedBy(Square sq, CheckerList& checkers) const {
     return true;
 }
 
-// Whether a man of colour By attacks sq, on the board's eight bitboards
-// (pawns..kings, White, Black) with the occupancy occ for the slider lookups.
+// Whether one of the men `them` (men of colour By) attacks sq, on the board's
+// eight bitboards (pawns..kings, White, Black) with the occupancy occ for the
+// slider lookups. Callers pass another occupancy or set of men for a position
+// after a move that has not been made (a king's target, a capture's victim gone).
 template <Color By>
-inline bool squareAttackedBy(const Bitboard* bitboards, Square sq, Bitboard occ) {
-    const Bitboard them = bitboards[6 + By];
+inline bool squareAttackedBy(const Bitboard* bitboards, Square sq, Bitboard occ, Bitboard them) {
     const Bitboard queens = bitboards[QUEEN - 1];
     if ((pawnAttacks[By ^ 1][sq] & bitboards[PAWN - 1] & them) ||
         (knightAttacks[sq] & bitboards[KNIGHT - 1] & them) ||
@@ -526,7 +527,7 @@ inline bool squareAttackedBy(const Bitboard* bitboards, Square sq, Bitboard occ)
 
 template <Color By>
 inline bool Board_BB64::isSquareAttacked(Square sq, Bitboard occ) const {
-    return squareAttackedBy<By>(bitboards, sq, occ);
+    return squareAttackedBy<By>(bitboards, sq, occ, bitboards[6 + By]);
 }
 
 template <Color Us>

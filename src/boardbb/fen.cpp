@@ -153,8 +153,8 @@ bool isPlayable(FenPosition& pos) {
     const Bitboard occ = bb[6] | bb[7];
     const bool checked =
         pos.side == WHITE
-            ? squareAttackedBy<WHITE>(bb, Square(lowestSquare(bb[KING - 1] & bb[7])), occ)
-            : squareAttackedBy<BLACK>(bb, Square(lowestSquare(bb[KING - 1] & bb[6])), occ);
+            ? squareAttackedBy<WHITE>(bb, Square(lowestSquare(bb[KING - 1] & bb[7])), occ, bb[6])
+            : squareAttackedBy<BLACK>(bb, Square(lowestSquare(bb[KING - 1] & bb[6])), occ, bb[7]);
     if (checked) return false;
 
     auto has = [&](int sq, PieceKind kind, Color color) {

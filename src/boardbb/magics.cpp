@@ -64,11 +64,6 @@ const Magic bishopMagics[64] = {
 
 namespace {
 
-constexpr Bitboard FILE_A = 0x0101010101010101ull;
-constexpr Bitboard FILE_H = 0x8080808080808080ull;
-constexpr Bitboard RANK_1 = 0xFFull;
-constexpr Bitboard RANK_8 = 0xFF00000000000000ull;
-
 // The mask's i-th lowest square is in the subset when bit i of k is set.
 Bitboard subsetOf(Bitboard mask, u32 k) {
     Bitboard subset = 0;

@@ -63,7 +63,8 @@ bool isPossibleCastling(const Board_BB64& b, Move m) {
     const Square kingSq = relativeSquare<Us>(4);
     if (ownKing & ~squareBit(kingSq)) return false;
     // The king must not stand in check.
-    if (attackedByMen<~Us>(b, kingSq, b.occupied(), b.pieces(~Us))) return false;
+    if (squareAttackedBy<~Us>(b.bitboards, Square(kingSq), b.occupied(), b.pieces(~Us)))
+        return false;
     const u8 right = u8(1u << variant);
     if (kingSide)
         return castlingPossible<Us>(

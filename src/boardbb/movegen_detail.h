@@ -7,14 +7,10 @@
 
 namespace movegen {
 
-constexpr Bitboard FILE_A_MASK = 0x0101010101010101ULL;
-constexpr Bitboard FILE_H_MASK = 0x8080808080808080ULL;
-constexpr Bitboard RANK_1_MASK = 0xFFULL;
-
 // Rank r (0 = the side's first rank) seen from the side Us.
 template <Color Us>
 constexpr Bitboard relativeRank(int r) {
-    return RANK_1_MASK << (8 * (Us == WHITE ? r : 7 - r));
+    return RANK_1 << (8 * (Us == WHITE ? r : 7 - r));
 }
 template <Color Us>
 constexpr Square relativeSquare(int sq) {
@@ -38,11 +34,11 @@ constexpr int secondCaptureStep() {
 // The target squares that a capture step can reach without wrapping a file.
 template <Color Us>
 constexpr Bitboard firstCaptureTargets() {
-    return Us == WHITE ? ~FILE_H_MASK : ~FILE_A_MASK;
+    return Us == WHITE ? ~FILE_H : ~FILE_A;
 }
 template <Color Us>
 constexpr Bitboard secondCaptureTargets() {
-    return Us == WHITE ? ~FILE_A_MASK : ~FILE_H_MASK;
+    return Us == WHITE ? ~FILE_A : ~FILE_H;
 }
 
 template <int Step>
@@ -51,17 +47,6 @@ constexpr Bitboard shiftBy(Bitboard b) {
         return b << Step;
     else
         return b >> -Step;
-}
-
-// Whether `sq` is attacked by a man of `them` (enemy men of colour Them) on
-// the occupancy `occ`.
-template <Color Them>
-inline bool attackedByMen(const Board_BB64& b, int sq, Bitboard occ, Bitboard them) {
-    const Bitboard* bb = b.bitboards;
-    return (pawnAttacks[~Them][sq] & bb[PAWN - 1] & them) ||
-           (knightAttacks[sq] & bb[KNIGHT - 1] & them) || (kingAttacks[sq] & bb[KING - 1] & them) ||
-           (bishopAttacks(sq, occ) & (bb[BISHOP - 1] | bb[QUEEN - 1]) & them) ||
-           (rookAttacks(sq, occ) & (bb[ROOK - 1] | bb[QUEEN - 1]) & them);
 }
 
 // The legality trial of a non-castling move of Us: is the own king safe in
@@ -80,7 +65,7 @@ inline bool leavesKingSafe(const Board_BB64& b, Square from, Square to, bool enP
         them &= ~victim;
     }
     const int king = (ownKing & fromBit) ? to : lowestSquare(ownKing);
-    return !attackedByMen<~Us>(b, king, occ, them);
+    return !squareAttackedBy<~Us>(b.bitboards, Square(king), occ, them);
 }
 
 inline bool needsTrial(const CheckInfo& info, Square from) {
@@ -181,10 +166,10 @@ inline bool castlingPossible(const Board_BB64& b, u8 right, Square kingSq, Squar
     if (!(b.pieces(KING, Us) & squareBit(kingSq)) || !(b.pieces(ROOK, Us) & squareBit(rookSq)))
         return false;
     const Bitboard them = b.pieces(~Us);
-    if (attackedByMen<~Us>(b, transit, occ, them)) return false;
+    if (squareAttackedBy<~Us>(b.bitboards, Square(transit), occ, them)) return false;
     const Bitboard after =
         (occ ^ squareBit(kingSq) ^ squareBit(rookSq)) | squareBit(target) | squareBit(transit);
-    return !attackedByMen<~Us>(b, target, after, them);
+    return !squareAttackedBy<~Us>(b.bitboards, Square(target), after, them);
 }
 
 }  // namespace movegen

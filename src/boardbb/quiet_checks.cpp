@@ -1,18 +1,11 @@
 // The quiet moves that give check, for the first quiescence level: discovered
 // checks, direct checks by pawns, knights and sliders, and castlings whose
 // rook lands on a line to the enemy king. No promotions, no captures.
-#include "boardbb/board_bb64.h"
+#include "boardbb/movegen_detail.h"
+
+using namespace movegen;
 
 namespace {
-
-template <Color Us>
-constexpr int pawnStep() {
-    return Us == WHITE ? 8 : -8;
-}
-template <Color Us>
-constexpr Bitboard rankMask(int relativeRank) {
-    return Bitboard(0xFF) << (8 * (Us == WHITE ? relativeRank : 7 - relativeRank));
-}
 
 // The one-square steps of a man of this kind (king, queen, or a slider along
 // its own lines).
@@ -43,9 +36,9 @@ template <Color Us>
 void Board_BB64::genQuietChecks(MoveList& list) {
     Board_BB64& board = *this;
     constexpr Color Them = ~Us;
-    constexpr int up = pawnStep<Us>();
-    const Bitboard lastRank = rankMask<Us>(7);
-    const Bitboard startRank = rankMask<Us>(1);
+    constexpr int up = forward<Us>();
+    const Bitboard lastRank = relativeRank<Us>(7);
+    const Bitboard startRank = relativeRank<Us>(1);
     CheckInfo info{};
     board.template computePins<Us>(info);
     info.checkers = CheckerList{0, {0, 0}};

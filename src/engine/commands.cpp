@@ -7,8 +7,6 @@
 
 namespace {
 
-constexpr const char* START_FEN = "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1";
-
 std::string featureLines(const ChessPlayer& p) {
     std::string s =
         "feature ping=1\n"

@@ -4,7 +4,7 @@
 #include <cstring>
 #include <string>
 
-#include "engine/book.h"
+#include "book/book.h"
 #include "engine/settings.h"
 #include "engine/wbengine.h"
 

@@ -7,8 +7,6 @@
 
 namespace {
 
-constexpr const char* START_FEN = "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1";
-
 void printBanner() {
     printAndFlush("# " TALUN_ENGINE_NAME " " TALUN_VERSION
                   "\n"

@@ -58,11 +58,6 @@ bool parseStrictNumber(const std::string& text, i64 limit, i64& value) {
     return true;
 }
 
-void printAndFlush(const std::string& text) {
-    fputs(text.c_str(), stdout);
-    fflush(stdout);
-}
-
 u32 detectProcessorCount() {
     u32 count = std::thread::hardware_concurrency();
     return count == 0 ? 1 : count;

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "board/types.h"
+#include "search/search_output.h"
 
 class ChessPlayer;
 
@@ -41,7 +42,3 @@ void parseCommandLine(ChessPlayer& player, int argc, const char* const* argv);
 
 // The processor count as the thread library reports it, 0 counted as 1.
 u32 detectProcessorCount();
-
-// Prints text and flushes standard output, in one call so that lines written
-// by the search thread and the command loop do not interleave within a line.
-void printAndFlush(const std::string& text);

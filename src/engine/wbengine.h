@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/clock.h"
+#include "search/clock.h"
 #include "search/chess_player.h"
 
 using Args = std::vector<std::string>;

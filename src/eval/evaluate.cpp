@@ -11,8 +11,6 @@ using namespace evaltables;
 
 namespace {
 
-constexpr Bitboard FILE_A = 0x0101010101010101ULL;
-
 constexpr bool isDarkSquare(int sq) {
     return ((fileOf(sq) + rankOf(sq)) & 1) == 0;
 }  // a1 is dark

@@ -10,9 +10,6 @@ using namespace evaltables;
 
 namespace {
 
-constexpr Bitboard FILE_A = 0x0101010101010101ULL;
-constexpr Bitboard FILE_H = FILE_A << 7;
-
 // Entry count for a request of sizeMB: the largest power of two n with
 // n x 16 bytes <= sizeMB MB.
 u64 entriesFor(u32 sizeMB) {

@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <thread>
 
-#include "engine/book.h"
+#include "book/book.h"
 #include "eval/eval_tables.h"
 #include "eval/pawn_hash.h"
 #include "search/threads.h"
@@ -13,7 +13,6 @@
 
 namespace {
 
-constexpr const char* START_FEN = "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1";
 constexpr u32 TT_ENTRY_BYTES = 16;
 
 u32 megabytesOf(u64 entries, u32 entryBytes) {

@@ -5,7 +5,7 @@
 #include <atomic>
 
 #include "board/board.h"
-#include "engine/clock.h"
+#include "search/clock.h"
 #include "search/search_interface.h"
 #include "search/search_output.h"
 
@@ -56,7 +56,7 @@ class ChessPlayer : public SearchInterface {
     bool claimsDraw(Move move);
     bool checkGameEnd();
 
-    // ---- game record (engine/game_end.cpp)
+    // ---- game record (game_end.cpp)
     // The game record and the board's history share one bound; the search needs
     // the last SEARCH_HISTORY_ROOM records of the history for its own plies.
     static constexpr u32 SEARCH_HISTORY_ROOM = 128;

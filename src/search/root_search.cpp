@@ -5,8 +5,8 @@
 #include <string>
 
 #include "board/move_picker.h"
-#include "engine/clock.h"
 #include "eval/evaluate.h"
+#include "search/clock.h"
 #include "search/search_interface.h"
 #include "search/search_output.h"
 #include "search/searcher.h"
@@ -17,12 +17,6 @@ constexpr i32 MAX_DEPTH = 100;
 constexpr Score ASPIRATION_HALF_WIDTH = 30;
 constexpr Score EASY_MOVE_MARGIN = 199;
 constexpr i32 TIME_RULES_FROM_DEPTH = 6;  // the time stop rules and first-move timing
-
-// A "# " line of the root search, written whole and flushed.
-void printComment(const std::string& text) {
-    std::fwrite(text.data(), 1, text.size(), stdout);
-    std::fflush(stdout);
-}
 
 bool hasOnlyKing(const Board& board, Color c) {
     return board.menCount(c) == 1;
@@ -105,31 +99,31 @@ bool applyStopRules(const Searcher& s, i32 d, Score u, Score lower, Score upper,
     const Clock& clock = *s.clock;
     const std::string line = lineText(best) + "\n";
     if (d == 1 && rootMoves == 1) {
-        printComment("# forced move: " + line);
+        printAndFlush("# forced move: " + line);
         return true;
     }
     if (d >= TIME_RULES_FROM_DEPTH && clock.timeControlOn) {
         i64 used = timeUsedInSearch(s);
         i64 maxTime = clock.maxTime;
         if (easyTwice && used >= maxTime / 8) {
-            printComment("# easy move: " + line);
+            printAndFlush("# easy move: " + line);
             return true;
         }
         if (maxTime - used < i64(s.firstMovesTime) * 3 / 2) {
-            printComment("# probably not enough time left for another iteration\n");
+            printAndFlush("# probably not enough time left for another iteration\n");
             return true;
         }
     }
     if (u == upper) {
         if (upper != 0) {
-            printComment("# forced mate in " + std::to_string(MATE_SCORE - u) + " plies: " + line);
+            printAndFlush("# forced mate in " + std::to_string(MATE_SCORE - u) + " plies: " + line);
         } else {
-            printComment("# forced draw: " + line);
+            printAndFlush("# forced draw: " + line);
         }
         return true;
     }
     if (u == lower && u < 0) {
-        printComment("# getting mated in " + std::to_string(u + MATE_SCORE) + " plies: " + line);
+        printAndFlush("# getting mated in " + std::to_string(u + MATE_SCORE) + " plies: " + line);
         return true;
     }
     return clock.depthLimitOn && d == clock.depthLimit;

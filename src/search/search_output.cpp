@@ -1,5 +1,6 @@
 #include "search/search_output.h"
 
+#include <cstdio>
 #include <sstream>
 
 #include "board/board.h"
@@ -56,4 +57,9 @@ void writeSearchStatistics(std::ostream& out, const SearchStatistics& s, i64 tim
     text << "# tbHits = " << s.tbHits << "\n";
     out << text.str();
     out.flush();
+}
+
+void printAndFlush(const std::string& text) {
+    std::fwrite(text.data(), 1, text.size(), stdout);
+    std::fflush(stdout);
 }

@@ -8,6 +8,10 @@
 
 #include "board/types.h"
 
+// Writes text whole and flushes standard output, in one call so that lines
+// written by the search thread and the command loop do not interleave.
+void printAndFlush(const std::string& text);
+
 // Counters summed over every search thread, and the pawn hash's hits.
 struct SearchStatistics {
     u64 nodes = 0;

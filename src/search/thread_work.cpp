@@ -6,7 +6,7 @@
 #include <sstream>
 #include <string>
 
-#include "engine/book.h"
+#include "book/book.h"
 #include "eval/pawn_hash.h"
 #include "search/chess_player.h"
 #include "search/search_output.h"
@@ -29,11 +29,6 @@ void startSearchClock(Clock& clock) {
         clock.startStamp = now;
         clock.running = 1;
     }
-}
-
-void writeWhole(const std::string& text) {
-    std::fwrite(text.data(), 1, text.size(), stdout);
-    std::fflush(stdout);
 }
 
 // The legal move of the game position that a book move names, or 0. A book is
@@ -68,7 +63,7 @@ TimeAllocation allocateMoveTime(ChessPlayer& player) {
                                     player.plyCount, clock.elapsedTime());
     std::ostringstream text;
     printTimeAllocation(text, a);
-    writeWhole(text.str());
+    printAndFlush(text.str());
     clock.maxTime = a.maxTime;
     return a;
 }
@@ -119,8 +114,8 @@ void mainThreadWork(ChessPlayer& player, SearchThread& thread) {
             }
             if (wantsOutOfBookCorrection(budget)) {
                 clock.maxTime = correctedMaxTime(clock.maxTime);
-                writeWhole("# out of book: corrected maxTime = " + std::to_string(clock.maxTime) +
-                           "\n");
+                printAndFlush(
+                    "# out of book: corrected maxTime = " + std::to_string(clock.maxTime) + "\n");
             }
             player.outOfBook = 1;
         }
@@ -186,14 +181,14 @@ bool ChessPlayer::isTimeout(Searcher& searcher) {
     if (!isTimeUsedUp(clock->elapsedTime() - clock->elapsedAtSearchStart, clock->maxTime)) {
         return false;
     }
-    writeWhole("# timeout\n");
+    printAndFlush("# timeout\n");
     return true;
 }
 
 void ChessPlayer::printThinking(Searcher&, i32 depth, Score score, const PvLine& pv) {
     if (!postThinking) return;
     i64 time = clock->elapsedTime() - clock->elapsedAtSearchStart;
-    writeWhole(thinkingLine(depth, score, time, totalNodes(), pv));
+    printAndFlush(thinkingLine(depth, score, time, totalNodes(), pv));
 }
 
 void ChessPlayer::printSearchStatistics(Searcher&) {
@@ -221,5 +216,5 @@ void ChessPlayer::printSearchCounters() {
     writeSearchStatistics(
         text, s, time, fillPercent(ttFilledInSample(transpositionTable)),
         fillPercent(pawnHashTable != nullptr ? pawnHashTable->countFilled(FILL_SAMPLE) : 0));
-    writeWhole(text.str());
+    printAndFlush(text.str());
 }

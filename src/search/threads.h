@@ -70,8 +70,8 @@ class WorkerThread : public Thread {
 
 class SearchThread : public WorkerThread {
    public:
-    SearchThread(WorkFunction function, void* userData, u32 index)
-        : WorkerThread(function, userData, index) {}
+    SearchThread(WorkFunction function, void* data, u32 threadIndex)
+        : WorkerThread(function, data, threadIndex) {}
 
     Searcher searcher;
 };

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/book.h"
+#include "book/book.h"
 #include "search/game_moves.h"
 
 namespace {
@@ -77,7 +77,7 @@ class BookFile {
     std::string path;
 };
 
-constexpr const char* START = "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1";
+constexpr const char* START = START_FEN;
 
 std::string moveText(Move m) {
     static const char promo[] = "nbrq";

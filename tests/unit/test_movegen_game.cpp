@@ -5,7 +5,7 @@
 
 namespace {
 
-const char* START = "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1";
+const char* START = START_FEN;
 
 TEST(GameMoves, ParseReadsEitherCaseAndMatchesTheLegalMove) {
     auto b = boardFromFen(START);

@@ -10,13 +10,13 @@
 #include <string>
 #include <thread>
 
-#include "engine/book.h"
+#include "book/book.h"
 #include "search/chess_player.h"
 #include "search/threads.h"
 
 namespace {
 
-constexpr const char* START = "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1";
+constexpr const char* START = START_FEN;
 
 // Receives the engine's move and checks that the search is still marked busy
 // while the move is being made.

@@ -6,6 +6,7 @@
 
 #include <memory>
 
+#include "capability_skip.h"
 #include "eval/eval_tables.h"
 #include "eval/evaluate.h"
 #include "eval/pawn_hash.h"
@@ -66,6 +67,16 @@ struct TestSearch {
     u64 nodes() const { return searcher->nodes.load(); }
     u64 qsNodes() const { return searcher->qsNodes.load(); }
 };
+
+// The checkers of the side to move.
+inline CheckerList checkersOf(const Board& b) {
+    CheckerList c{0, {0, 0}};
+    if (b.sideToMove == WHITE)
+        b.isInCheck<WHITE>(c);
+    else
+        b.isInCheck<BLACK>(c);
+    return c;
+}
 
 inline std::string moveText(Move m) {
     char buffer[8];

@@ -19,8 +19,8 @@ FILE* fileWith(const std::string& text) {
 std::string settingsPath(const std::string& text) {
     // ctest runs the tests of this file in parallel processes: one file per test.
     const testing::TestInfo* test = testing::UnitTest::GetInstance()->current_test_info();
-    std::string path = testing::TempDir() + "talun_" + test->test_suite_name() + "_" +
-                       test->name() + ".ini";
+    std::string path =
+        testing::TempDir() + "talun_" + test->test_suite_name() + "_" + test->name() + ".ini";
     FILE* f = fopen(path.c_str(), "w");
     fputs(text.c_str(), f);
     fclose(f);

@@ -17,7 +17,7 @@ TEST(MoveWord, CastlingConstantsDecode) {
         EXPECT_EQ(moveTo(c.m), c.to);
         EXPECT_EQ(moveKind(c.m), MOVE_CASTLING);
         EXPECT_EQ(moveExtra(c.m), u32(c.variant));
-        EXPECT_EQ(makeMoveWord(c.from, c.to, MOVE_CASTLING, c.variant), c.m);
+        EXPECT_EQ(makeMoveWord(Square(c.from), Square(c.to), MOVE_CASTLING, u32(c.variant)), c.m);
     }
 }
 

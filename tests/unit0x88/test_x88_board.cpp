@@ -1,5 +1,6 @@
 // The 0x88 board's state: slot allocation and the positions the lists cannot
 // hold, the piece iterator, keys from scratch, pawn files and the draw test.
+#include "tablebases/tb_probe_input.h"
 #include "x88_test_util.h"
 
 namespace {
@@ -151,7 +152,7 @@ TEST(Draw0x88, MaterialFiftyMovesAndRepetition) {
 
 TEST(Tablebase0x88, ProbeInputListsMenInSlotOrder) {
     TbProbeInput in;
-    board0x88("4k3/8/8/8/8/8/8/3QK3 w - - 0 1")->buildTablebaseProbe<WHITE>(in);
+    buildTablebaseProbe<WHITE>(*board0x88("4k3/8/8/8/8/8/8/3QK3 w - - 0 1"), in);
     EXPECT_EQ(std::vector<u32>(in.whiteSquares, in.whiteSquares + 3), (std::vector<u32>{4, 3, 64}));
     EXPECT_EQ(std::vector<u8>(in.whitePieces, in.whitePieces + 3), (std::vector<u8>{6, 5, 0}));
     EXPECT_EQ(std::vector<u32>(in.blackSquares, in.blackSquares + 2), (std::vector<u32>{60, 64}));
@@ -162,13 +163,13 @@ TEST(Tablebase0x88, ProbeInputListsMenInSlotOrder) {
     auto b = board0x88("1r2k3/P7/8/8/8/8/8/Q3K1N1 w - - 0 1");
     UndoRecord undo{};
     b->makeMove<WHITE>(find0x88(*b, "a7b8q"), undo);
-    b->buildTablebaseProbe<BLACK>(in);
+    buildTablebaseProbe<BLACK>(*b, in);
     EXPECT_EQ(std::vector<u8>(in.whitePieces, in.whitePieces + 5),
               (std::vector<u8>{6, 5, 2, 5, 0}));
     EXPECT_EQ(in.whiteSquares[3], 57u);
     EXPECT_EQ(in.side, 1);
     auto ep = board0x88("4k3/8/8/8/3pP3/8/8/R3K3 b Q e3 0 1");
-    ep->buildTablebaseProbe<BLACK>(in);
+    buildTablebaseProbe<BLACK>(*ep, in);
     EXPECT_EQ(in.epSquare, 20);
     EXPECT_EQ(in.castling, 4);
 }

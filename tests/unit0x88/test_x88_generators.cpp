@@ -4,7 +4,7 @@
 #include <algorithm>
 #include <cctype>
 
-#include "../unit/epd_reader.h"
+#include "epd_reader.h"
 #include "x88_test_util.h"
 
 namespace {

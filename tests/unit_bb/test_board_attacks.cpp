@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "boardbb/board_bb64.h"
 #include "board_test_util.h"
+#include "boardbb/board_bb64.h"
 
 namespace {
 

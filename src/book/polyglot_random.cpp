@@ -2,7 +2,7 @@
 // The Random64 table of the Polyglot book format: 768 piece entries
 // (64 x piece index + square), 4 castling entries, 8 en-passant file
 // entries and the White-to-move entry.
-#include "engine/book.h"
+#include "book/book.h"
 
 const u64 POLYGLOT_RANDOM64[POLYGLOT_RANDOM_COUNT] = {
     0x9D39247E33776D41ULL, 0x2AF7398005AAA5C7ULL, 0x44DB015024623547ULL,

@@ -1,4 +1,5 @@
-// The time-control record that the WBEngine keeps and the ChessPlayer reads.
+// The time-control record of the search, which the WBEngine fills and the
+// ChessPlayer reads.
 // All times are in centiseconds.
 #pragma once
 

@@ -3,8 +3,8 @@
 #include <memory>
 #include <string>
 
-#include "boardbb/board_bb64.h"
 #include "board_test_util.h"
+#include "boardbb/board_bb64.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "engine/book.h"
+#include "book/book.h"
 
 #include <sys/stat.h>
 

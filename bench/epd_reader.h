@@ -1,9 +1,11 @@
-// Reads the test positions of an EPD/perft file of the shared test data.
+// Reads the positions of an EPD/perft file of the shared test data (tests and
+// benchmarks).
 // Lines may end in CRLF and may carry a NUL byte before the newline; the FEN
 // is the text before the first ';', with blank runs collapsed and trimmed.
 #pragma once
 
 #include <fstream>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -41,6 +43,15 @@ inline std::vector<EpdLine> readEpdFile(const std::string& path) {
         lines.push_back(e);
     }
     return lines;
+}
+
+// The position of an EPD line as a FEN: its first four fields and the move
+// numbers 0 1; empty when the line has fewer fields.
+inline std::string positionOf(const EpdLine& line) {
+    std::istringstream fields(line.fen);
+    std::string placement, side, castling, ep;
+    if (!(fields >> placement >> side >> castling >> ep)) return "";
+    return placement + " " + side + " " + castling + " " + ep + " 0 1";
 }
 
 inline std::string testDataPath(const std::string& relative) {

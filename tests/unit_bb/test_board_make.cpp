@@ -4,12 +4,12 @@
 #include <string>
 #include <vector>
 
-#include "boardbb/board_bb64.h"
 #include "board_test_util.h"
+#include "boardbb/board_bb64.h"
 
 namespace {
 
-const char* const START = "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1";
+const char* const START = START_FEN;
 const char* const KIWIPETE = "r3k2r/p1ppqpb1/bn2pnp1/3PN3/1p2P3/2N2Q1p/PPPBBPPP/R3K2R w KQkq - 0 1";
 
 class Make : public ::testing::Test {

@@ -1,4 +1,4 @@
-#include "engine/clock.h"
+#include "search/clock.h"
 
 #include <time.h>
 
