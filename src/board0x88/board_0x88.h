@@ -268,7 +268,7 @@ class Board_0x88 : public Board_Common {
     template <Color Us, GenMode Mode>
     void genPieceMoves(const CheckInfo& info, MoveList& list);
     template <Color Us, GenMode Mode>
-    void genPawnMoves(const CheckInfo& info, Square0x88 from, MoveList& list);
+    void genPawnMoves(const CheckInfo& info, Square0x88 from, bool trial, MoveList& list);
 };
 
 #include "board0x88/board_0x88_inline.h"

@@ -570,12 +570,18 @@ inline Bitboard pinsAlong(const Board_0x88& b, const int* steps, u32 kind) {
 }
 }  // namespace x88
 
+// Rays are walked only when the square sets show an enemy slider of their
+// kind on a line with the king.
 template <Color Us>
 inline Bitboard Board_0x88::computePinnedOrthogonal() const {
+    const Bitboard snipers = (kindSets[ROOK] | kindSets[QUEEN]) & colorSets[Us ^ 1];
+    if (!(snipers & rookRays[kingSquare(Us)])) return 0;
     return x88::pinsAlong<Us>(*this, x88::orthogonalSteps, ROOK);
 }
 template <Color Us>
 inline Bitboard Board_0x88::computePinnedDiagonal() const {
+    const Bitboard snipers = (kindSets[BISHOP] | kindSets[QUEEN]) & colorSets[Us ^ 1];
+    if (!(snipers & bishopRays[kingSquare(Us)])) return 0;
     return x88::pinsAlong<Us>(*this, x88::diagonalSteps, BISHOP);
 }
 

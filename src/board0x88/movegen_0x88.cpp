@@ -86,8 +86,13 @@ void Board_0x88::genPromotionsFrom(const CheckInfo& info, Square0x88 from, MoveL
 }
 
 template <Color Us, Board_0x88::GenMode Mode>
-void Board_0x88::genPawnMoves(const CheckInfo& info, Square0x88 from, MoveList& list) {
+void Board_0x88::genPawnMoves(const CheckInfo& info, Square0x88 from, bool trial, MoveList& list) {
     constexpr Color Them = Color(Us ^ 1);
+    // The add rule, with the trial decided once for the pawn.
+    auto add = [&](Square0x88 to, u32 flag) {
+        const Move m = x88::makeMove(from, to, flag << 14);
+        if (!trial || leavesKingSafe<Us>(m)) list.add(m);
+    };
     const int rank = x88::rankOf(from);
     // A pawn on its own last rank (only FEN text can put one there) has no move.
     if (rank == (Us == WHITE ? 7 : 0)) return;
@@ -109,16 +114,15 @@ void Board_0x88::genPawnMoves(const CheckInfo& info, Square0x88 from, MoveList& 
     if constexpr (Mode != GEN_QUIETS) {
         for (int step : {captureStepA<Us>(), captureStepB<Us>()}) {
             const u8 to = u8(from + step);
-            if (onBoard(to) && pieceColors[to] == Them) addMoveIfLegal<Us>(list, info, from, to, 0);
+            if (onBoard(to) && pieceColors[to] == Them) add(to, 0);
         }
     }
     if constexpr (Mode == GEN_ALL || Mode == GEN_QUIETS) {
         const u8 push = u8(from + pawnUp<Us>());
         if (pieceKinds[push] != EMPTY) return;
-        addMoveIfLegal<Us>(list, info, from, push, 0);
+        add(push, 0);
         const u8 twice = u8(push + pawnUp<Us>());
-        if (rank == secondRank<Us>() && pieceKinds[twice] == EMPTY)
-            addMoveIfLegal<Us>(list, info, from, twice, 1);
+        if (rank == secondRank<Us>() && pieceKinds[twice] == EMPTY) add(twice, 1);
     }
 }
 
@@ -134,8 +138,14 @@ void Board_0x88::genPieceMoves(const CheckInfo& info, MoveList& list) {
         const Square0x88 from = pieceLists[Us][slot];
         if (!onBoard(from)) continue;
         const u32 kind = pieceKinds[from];
+        // The add rule of addMoveIfLegal, with the trial decided once per man.
+        const bool trial = needsTrial(*this, info, from);
+        auto add = [&](Square0x88 to) {
+            const Move m = x88::makeMove(from, to);
+            if (!trial || leavesKingSafe<Us>(m)) list.add(m);
+        };
         if (kind == PAWN) {
-            genPawnMoves<Us, Mode>(info, from, list);
+            genPawnMoves<Us, Mode>(info, from, trial, list);
             continue;
         }
         if (kind == KING || kind == KNIGHT) {
@@ -143,24 +153,17 @@ void Board_0x88::genPieceMoves(const CheckInfo& info, MoveList& list) {
             for (int i = 0; i < 8; ++i) {
                 const u8 to = u8(from + steps[i]);
                 if (!onBoard(to) || pieceColors[to] == Us) continue;
-                if (pieceColors[to] == Them ? captures : quiets)
-                    addMoveIfLegal<Us>(list, info, from, to, 0);
+                if (pieceColors[to] == Them ? captures : quiets) add(to);
             }
             continue;
         }
         // Sliders: an illegal quiet square does not end a ray, so a pinned
         // slider gets every square tried and keeps those on its pin line.
-        const bool trial = needsTrial(*this, info, from);
         auto ray = [&](int step) {
             u8 to = u8(from + step);
-            for (; onBoard(to) && pieceKinds[to] == EMPTY; to = u8(to + step)) {
-                if constexpr (quiets) {
-                    const Move m = x88::makeMove(from, to);
-                    if (!trial || leavesKingSafe<Us>(m)) list.add(m);
-                }
-            }
-            if (captures && onBoard(to) && pieceColors[to] == Them)
-                addMoveIfLegal<Us>(list, info, from, to, 0);
+            for (; onBoard(to) && pieceKinds[to] == EMPTY; to = u8(to + step))
+                if constexpr (quiets) add(to);
+            if (captures && onBoard(to) && pieceColors[to] == Them) add(to);
         };
         if (kind != BISHOP)
             for (int step : x88::orthogonalSteps) ray(step);
