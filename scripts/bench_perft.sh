@@ -1,19 +1,23 @@
 #!/usr/bin/env bash
-# Times perft through TalunBB's own command loop, side by side with a
-# reference engine's perft ("go perft N" over UCI, used as a black box):
-#   perft 6 from the start position, perft 5 on Kiwipete.
-# Usage: scripts/bench_perft.sh [path/to/TalunBB] [runs]
+# Times perft through each program's own command loop (TalunBB, Talun and
+# their popcnt builds), side by side with a reference engine's perft ("go
+# perft N" over UCI, used as a black box): perft 6 from the start position,
+# perft 5 on Kiwipete.
+# Usage: scripts/bench_perft.sh [runs] [program...]
 # Each figure is the best wall-clock time of `runs` whole process runs
-# (start-up included for both programs); TalunBB's own reported time of the
-# count alone is shown beside it.
+# (start-up included for both programs); the program's own reported time of
+# the count alone is shown beside it.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-talun=${1:-build/release/TalunBB}
-runs=${2:-3}
-if [ ! -x "$talun" ]; then
+runs=${1:-3}
+shift || true
+programs=("$@")
+if [ ${#programs[@]} -eq 0 ]; then
+  programs=(build/release/TalunBB build/release/TalunBB-popcnt build/release/Talun
+            build/release/Talun-popcnt)
   cmake --preset release >/dev/null
-  cmake --build --preset release -j4 --target TalunBB
+  cmake --build --preset release -j3 --target TalunBB TalunBB-popcnt Talun Talun-popcnt >/dev/null
 fi
 
 reference=$(command -v stockfish || true)
@@ -46,7 +50,7 @@ best_of() {
 }
 
 bench() {
-  local name=$1 fen=$2 depth=$3 expected=$4
+  local talun=$1 name=$2 fen=$3 depth=$4 expected=$5
   if [ "$fen" = startpos ]; then
     printf 'perft %s\nquit\n' "$depth" >"$work/talun.in"
     printf 'uci\nposition startpos\ngo perft %s\nquit\n' "$depth" >"$work/ref.in"
@@ -60,13 +64,16 @@ bench() {
   tl=$(sed -n 's/^# Total leaves: //p' "$work/talun.out")
   own=$(sed -n 's/^# Time elapsed: //p' "$work/talun.out")
   rl=$(sed -n 's/^Nodes searched: //p' "$work/ref.out")
-  [ "$tl" = "$expected" ] || { echo "TalunBB counted '$tl', expected $expected" >&2; exit 1; }
+  [ "$tl" = "$expected" ] || { echo "$talun counted '$tl', expected $expected" >&2; exit 1; }
   [ "$rl" = "$expected" ] || { echo "reference counted '$rl', expected $expected" >&2; exit 1; }
   printf '%-22s %10s s (own %s) %10s s   ratio %s\n' "$name" "$tt" "$own" "$rt" \
     "$(awk -v a="$tt" -v b="$rt" 'BEGIN { printf "%.2f", a / b }')"
 }
 
 echo "reference: $reference ($(dpkg-query -W -f='${Version}' stockfish 2>/dev/null || echo '?'))"
-printf '%-22s %25s %12s   %s\n' "position" "TalunBB" "reference" "TalunBB/reference"
-bench "start, perft 6" startpos 6 119060324
-bench "Kiwipete, perft 5" "$kiwipete" 5 193690690
+for talun in "${programs[@]}"; do
+  name=$(basename "$talun")
+  printf '%-22s %25s %12s   %s\n' "position" "$name" "reference" "$name/reference"
+  bench "$talun" "start, perft 6" startpos 6 119060324
+  bench "$talun" "Kiwipete, perft 5" "$kiwipete" 5 193690690
+done

@@ -1,6 +1,7 @@
 #!/bin/bash
-# Plays TalunBB against other xboard engines with Debian's xboard, headless
-# under Xvfb: a gauntlet (TalunBB against each opponent in turn) from the
+# Plays a Talun program (TalunBB by default, -e for another) against other
+# xboard engines with Debian's xboard, headless under Xvfb: a gauntlet (the
+# program against each opponent in turn) from the
 # opening positions of a FEN file, both colours per position.
 #
 # Needs the Debian packages xboard and xvfb and the opponents' packages
@@ -41,7 +42,9 @@ W=${W:-$(mktemp -d /tmp/talun-match.XXXXXX)}; mkdir -p "$W/talun"; W=$(readlink 
 OUT=${OUT:-$W/games.pgn}; touch "$OUT"; OUT=$(readlink -f "$OUT")
 # The engine's own folder: smaller tables than the defaults, no book file.
 printf 'ttHashSizeMB=64\npawnHashSizeMB=8\n' > "$W/talun/talun.ini"
-NAME="TalunBB-c$CORES"
+# The name the program announces: its file name without "-popcnt".
+ANNOUNCED=$(basename "$ENGINE"); ANNOUNCED=${ANNOUNCED%-popcnt}
+NAME="$(basename "$ENGINE")-c$CORES"
 ME="\"$NAME\" -fcp \"$ENGINE -cores $CORES\" -fd \"$W/talun\""
 
 { echo "-firstChessProgramNames {"; echo "$ME"; for e in "$@"; do echo "$e"; done; echo "}"; } > "$W/xb.rc"
@@ -92,12 +95,12 @@ for i in $(seq 1 "$J"); do
 done
 wait "${PIDS[@]}" || true
 
-python3 - "$OUT" "$NAME" <<'PY'
+python3 - "$OUT" "$NAME" "$ANNOUNCED" <<'PY'
 import re, sys
-pgn, me = sys.argv[1], sys.argv[2]
+pgn, me, announced = sys.argv[1], sys.argv[2], sys.argv[3]
 # The PGN names the engine by the name it announces ("TalunBB <version>").
 def is_me(name):
-    return name is not None and name.startswith("TalunBB")
+    return name is not None and name.split(" ")[0] == announced
 text = open(pgn, encoding="latin-1").read()
 games = re.split(r'\n(?=\[Event )', text.strip()) if text.strip() else []
 score, faults = {}, []

@@ -17,9 +17,9 @@ ctest --preset debug -j "$jobs" --label-exclude 'deep|slow'
 # ThreadSanitizer over the search: its threads, their hand-shake and the
 # tables they share, the pawn hash that every thread's evaluation shares, the
 # tablebase prober that four search threads probe at once, the program
-# stopping four search threads by command, and "randgames" stopping a search
-# (about 30 s of building and 10 s of tests on 4 cores).
+# stopping four search threads by command, and "randgames" stopping a search,
+# on both boards.
 cmake --preset tsan >/dev/null
-cmake --build --preset tsan -j "$jobs" --target unit_tests TalunBB
+cmake --build --preset tsan -j "$jobs" --target unit_tests unit_tests_x88 TalunBB Talun
 ctest --preset tsan -j "$jobs" --label-exclude 'deep|slow' \
-    -R '^(Search|Quiescence|TT|OneBucket|PawnHashTable|EvalThreads|TablebaseThreads)|^e2e\.TalunBB\.(search_threads|randgames_search)'
+    -R '^(x88\.)?(Search|Quiescence|TT|OneBucket|PawnHashTable|EvalThreads|TablebaseThreads)|^e2e\.Talun(BB)?\.(search_threads|randgames_search)'

@@ -8,10 +8,6 @@
 #include "board0x88/board_0x88.h"
 using Board = Board_0x88;
 #define TALUN_ENGINE_NAME "Talun"
-#elif defined(TALUN_BOARD_BB_ROUTES)
-#include "boardbb/board_bb64_routes.h"
-using Board = Board_BB64Routes;
-#define TALUN_ENGINE_NAME "TalunBB"
 #else
 #include "boardbb/board_bb64.h"
 using Board = Board_BB64;
@@ -25,9 +21,10 @@ static_assert(BoardOptionalParts<Board>,
 // The checkers of the position after Us's move m, learned before the move is
 // made. Empty on a board without given-check information: there every node
 // tests for check on entry instead.
-template <Color Us>
-inline CheckerList checkersAfter(const Board& board, Move m) {
+// (A template on the board class, so that the branch a board lacks is never compiled.)
+template <Color Us, class B = Board>
+inline CheckerList checkersAfter(const B& board, Move m) {
     CheckerList checkers{0, {0, 0}};
-    if constexpr (Board::HAS_GIVEN_CHECKS) board.template computeGivenChecks<Us>(m, checkers);
+    if constexpr (B::HAS_GIVEN_CHECKS) board.template computeGivenChecks<Us>(m, checkers);
     return checkers;
 }

@@ -33,6 +33,9 @@
 //   NO_EP_SQUARE           the value of `epSquare` when there is none.
 //   HAS_FEN_WRITER         getFEN exists.
 //   HAS_RANDOM_POSITIONS   setRandomPosition exists.
+//   LOSING_CAPTURE_SEES_SLIDERS  isLosingCapture also counts bishop and rook
+//                          guards of the target square; without it only pawn
+//                          and knight guards.
 #pragma once
 
 #include <concepts>
@@ -48,6 +51,7 @@ concept BoardCapabilities = requires {
     { B::NO_EP_SQUARE } -> std::convertible_to<u8>;
     { B::HAS_FEN_WRITER } -> std::convertible_to<bool>;
     { B::HAS_RANDOM_POSITIONS } -> std::convertible_to<bool>;
+    { B::LOSING_CAPTURE_SEES_SLIDERS } -> std::convertible_to<bool>;
 };
 
 // The colour-twin operations, for one colour C of the side to move (or, for

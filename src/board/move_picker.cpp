@@ -64,6 +64,20 @@ void scoreQsCaptures(const Board& b, MoveList& list) {
     }
 }
 
+// The list of a move stage: the evasions where the board has an evasion
+// generator and the stage asks for them, else every legal move. (A template on
+// the board class, so that the branch a board lacks is never compiled.)
+template <Color Us, class B>
+void generateStage(B& board, bool evasions, const CheckInfo& info, MoveList& list) {
+    if constexpr (B::HAS_EVASION_GENERATOR) {
+        if (evasions) {
+            board.template genEvasions<Us>(info, list);
+            return;
+        }
+    }
+    board.template genAllMoves<Us>(info, list);
+}
+
 bool isKillerOf(Move m, Move killer) {
     return killer != NO_MOVE && moveKind(killer) != MOVE_PROMOTION &&
            moveFrom(m) == moveFrom(killer) && moveTo(m) == moveTo(killer);
@@ -139,14 +153,8 @@ Move MovePicker::next() {
             case STAGE_EVASIONS:
                 if (!stageStarted) {
                     const CheckInfo info = checkInfo();
-                    if constexpr (Board::HAS_EVASION_GENERATOR) {
-                        if (pickerStages[kind][stageIndex] == STAGE_EVASIONS)
-                            board->template genEvasions<Us>(info, moveList);
-                        else
-                            board->template genAllMoves<Us>(info, moveList);
-                    } else {
-                        board->template genAllMoves<Us>(info, moveList);
-                    }
+                    generateStage<Us>(*board, pickerStages[kind][stageIndex] == STAGE_EVASIONS,
+                                      info, moveList);
                     if constexpr (Ordered) scoreMoves<Us>(*board, *this);
                     stageStarted = 1;
                 }

@@ -26,11 +26,18 @@ bool isSameMove(Move a, Move b) {
     return !promoA || moveExtra(a) == moveExtra(b);
 }
 
+namespace {
+// A board without a FEN writer shows no position.
+template <class B>
+void writeFen(const B& board, char* fen) {
+    if constexpr (B::HAS_FEN_WRITER) board.getFEN(fen);
+}
+}  // namespace
+
 void printHashCollision(const Board& board, Move m) {
     char move[6], fen[90] = "";
     moveToString(m, move);
-    // A board without a FEN writer shows no position.
-    if constexpr (Board::HAS_FEN_WRITER) board.getFEN(fen);
+    writeFen(board, fen);
     std::printf("# hash collision: %5s %s\n", move, fen);
     std::fflush(stdout);
 }

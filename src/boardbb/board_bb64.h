@@ -37,6 +37,7 @@ class Board_BB64 : public Board_Common {
     static constexpr u8 NO_EP_SQUARE = NO_SQUARE;
     static constexpr bool HAS_FEN_WRITER = true;
     static constexpr bool HAS_RANDOM_POSITIONS = true;
+    static constexpr bool LOSING_CAPTURE_SEES_SLIDERS = true;
 
     using Undo = UndoRecord;
     static constexpr Undo clearedUndo() { return ::clearedUndo(); }

@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "board/piece_limits.h"
 #include "boardbb/board_bb64.h"
 
 namespace {
@@ -137,16 +138,16 @@ void fillBitboards(FenPosition& pos) {
 }
 
 // Positions the board cannot hold safely are refused: each side needs exactly
-// one king, at most 16 men and 8 pawns, no pawn stands on rank 1 or 8, and the
-// side not to move is not in check. Castling letters whose king or rook is not
-// at home are dropped.
+// one king and men that the 0x88 board's piece lists can hold too (so at most
+// 16 men and 8 pawns), no pawn stands on rank 1 or 8, and the side not to move
+// is not in check. Castling letters whose king or rook is not at home are
+// dropped.
 bool isPlayable(FenPosition& pos) {
     const Bitboard* bb = pos.bitboards;
     for (int c = 0; c < 2; ++c) {
-        const Bitboard men = bb[6 + c];
-        if (popCount(bb[KING - 1] & men) != 1 || popCount(men) > 16 ||
-            popCount(bb[PAWN - 1] & men) > 8)
-            return false;
+        int counts[8] = {};
+        for (int k = PAWN; k <= KING; ++k) counts[k] = popCount(bb[k - 1] & bb[6 + c]);
+        if (!piecelimits::fitsPieceLists(counts)) return false;
     }
     if (bb[PAWN - 1] & 0xFF000000000000FFull) return false;
     const Bitboard occ = bb[6] | bb[7];

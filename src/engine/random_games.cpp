@@ -14,7 +14,7 @@ namespace {
 // Counts a move before it is made (the captured man is still on the board).
 void countMove(RandomGameStatistics& s, const Board& board, Move m) {
     s.moves++;
-    s.movesByKind[board.pieceKinds[moveFrom(m)]]++;
+    s.movesByKind[board.kindAt(moveFrom(m))]++;
     switch (moveKind(m)) {
         case MOVE_PROMOTION:
             s.promotions++;
@@ -28,7 +28,7 @@ void countMove(RandomGameStatistics& s, const Board& board, Move m) {
             s.capturedByKind[PAWN]++;
             break;
         default:
-            if (const u8 victim = board.pieceKinds[moveTo(m)]; victim != EMPTY) {
+            if (const u8 victim = board.kindAt(moveTo(m)); victim != EMPTY) {
                 s.captures++;
                 s.capturedByKind[victim]++;
             }
@@ -39,9 +39,9 @@ void countMove(RandomGameStatistics& s, const Board& board, Move m) {
 void countPosition(RandomGameStatistics& s, const Board& board) {
     u32 men[2] = {0, 0};
     for (int sq = 0; sq < 64; ++sq) {
-        const u8 kind = board.pieceKinds[sq];
+        const u8 kind = board.kindAt(Square(sq));
         if (kind == EMPTY) continue;
-        const u8 color = board.pieceColors[sq];
+        const u8 color = board.colorAt(Square(sq));
         men[color]++;
         s.presence[color][kind][sq]++;
     }

@@ -77,13 +77,20 @@ Score Searcher::qsearch(Score alpha, Score beta, i32 ply, bool skipQuietChecks, 
     }
 }
 
+// The quiet checking moves of Us, on a board that generates them. (A template
+// on the board class, so that a board without the generator never compiles it.)
+template <Color Us, class B>
+void generateQuietChecks(B& board, MoveList& list) {
+    if constexpr (B::HAS_QUIET_CHECKS) board.template genQuietChecks<Us>(list);
+}
+
 template <Color Us>
 Score Searcher::searchQuietChecks(Score alpha, Score beta, i32 ply, Score best,
                                   bool oneCaptureHandedOut, PvLine& pv) {
     constexpr Color Them = ~Us;
     MoveList list;
     list.count = 0;
-    board.template genQuietChecks<Us>(list);
+    generateQuietChecks<Us>(board, list);
     // Best piece-square gain first; equal gains keep their order.
     for (u32 i = 0; i < list.count; i++) {
         Move m = list.move(i);

@@ -26,7 +26,11 @@ The program is started in an empty temporary folder. Transcript lines:
                       the line-by-line match)
 
 The output, split at newlines, must match the expected lines from its first
-line to its last. "{DATA}" in any line stands for the shared test-data folder.
+line to its last. "{DATA}" in any line stands for the shared test-data folder,
+"{NAME}" for the name the program announces (TalunBB or Talun). A line that
+begins with "[bb]" or "[x88]" counts only for the programs of that board (the
+bitboard programs TalunBB*, the 0x88 programs Talun and Talun-popcnt); where
+the two boards differ (move order, slider mobility) a transcript gives both.
 """
 import argparse
 import os
@@ -40,11 +44,32 @@ import time
 TIMEOUT = 120
 
 
-def parse(path, data_dir):
+def program_name(program):
+    """The announced name: the file name without the -popcnt suffix."""
+    base = os.path.basename(program)
+    return base[: -len("-popcnt")] if base.endswith("-popcnt") else base
+
+
+def board_lines(lines, name):
+    """Keeps the lines of this program's board and drops the board tags."""
+    board = "bb" if name.startswith("TalunBB") else "x88"
+    kept = []
+    for line in lines:
+        for tag in ("[bb]", "[x88]"):
+            if line.startswith(tag):
+                if tag != f"[{board}]":
+                    break
+                line = line[len(tag):]
+        else:
+            kept.append(line.replace("{NAME}", name))
+    return kept
+
+
+def parse(path, data_dir, name="TalunBB"):
     steps, expected, files, args, env = [], [], {}, [], {}
     forbidden, counted, fifos = [], [], []
     with open(path, encoding="utf-8") as f:
-        lines = f.read().split("\n")
+        lines = board_lines(f.read().split("\n"), name)
     if lines and lines[-1] == "":
         lines.pop()
     i = 0
@@ -152,7 +177,8 @@ def main():
     ap.add_argument("--data", default=os.path.join(os.path.dirname(__file__), "../../../shared/data"))
     opts = ap.parse_args()
     data_dir = os.path.realpath(opts.data)
-    steps, expected, files, args, env, forbidden, counted, fifos = parse(opts.transcript, data_dir)
+    steps, expected, files, args, env, forbidden, counted, fifos = parse(
+        opts.transcript, data_dir, program_name(opts.program))
 
     with tempfile.TemporaryDirectory() as work:
         for name in fifos:

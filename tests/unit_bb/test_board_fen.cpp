@@ -167,6 +167,10 @@ TEST_F(Fen, UnsafePositions) {
     EXPECT_FALSE(accepts("4k3/8/8/8/8/8/8/4R1K1 w - - 0 1"));  // Black, not to move, in check
     EXPECT_TRUE(accepts("4k3/8/8/8/8/8/8/4R1K1 b - - 0 1"));
     EXPECT_TRUE(accepts("rnbqkbnr/nnnnnnnn/8/8/8/8/NNNNNNNN/RNBQKBNR w KQkq - 0 1"));
+    // Men beyond their kind's slots need free pawn slots, as on the 0x88 board.
+    EXPECT_FALSE(accepts("4k3/8/8/8/8/N7/PPPPPPPP/1N4NK w - - 0 1"));  // third knight
+    EXPECT_TRUE(accepts("4k3/8/8/8/8/N7/PPPPPPP1/1N4NK w - - 0 1"));
+    EXPECT_FALSE(accepts("4k3/8/8/8/8/BBB5/PPPPPP2/QQQ1K3 w - - 0 1"));
 
     ASSERT_TRUE(board->setFEN("nrbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1"));
     EXPECT_EQ(board->castlingRights, 7);

@@ -1,0 +1,61 @@
+#!/usr/bin/env python3
+"""Runs "divide" on every position of perft files in two programs and checks
+that both print the same root moves with the same counts, in any order (the
+two boards generate moves in different orders), and the same totals.
+
+Usage: compare_divide.py PROGRAM_A PROGRAM_B DEPTH PERFT_FILE...
+"""
+import os
+import subprocess
+import sys
+import tempfile
+
+
+def positions(paths):
+    fens = []
+    for path in paths:
+        with open(path, "rb") as f:
+            for raw in f.read().split(b"\n"):
+                line = raw.replace(b"\0", b"").replace(b"\r", b"").decode("latin-1")
+                fields = line.split(";")[0].split()
+                if len(fields) >= 4:
+                    fens.append(" ".join(fields[:4]) + " 0 1")
+    return fens
+
+
+def divides(program, fens, depth):
+    """One (sorted move lines, total line) pair per position."""
+    commands = ["xboard", "force"]
+    for fen in fens:
+        commands += ["setboard " + fen, f"divide {depth}"]
+    commands.append("quit")
+    with tempfile.TemporaryDirectory() as folder:
+        out = subprocess.run([os.path.abspath(program)], input="\n".join(commands) + "\n",
+                             capture_output=True, text=True, cwd=folder, timeout=600).stdout
+    result, moves = [], []
+    for line in out.split("\n"):
+        fields = line.split()
+        if len(fields) == 2 and len(fields[0]) in (4, 5) and fields[1].isdigit():
+            moves.append(line)
+        elif line.startswith("Total leaves: "):
+            result.append((sorted(moves), line))
+            moves = []
+    return result
+
+
+def main():
+    if len(sys.argv) < 5:
+        raise SystemExit(__doc__)
+    depth = int(sys.argv[3])
+    fens = positions(sys.argv[4:])
+    a, b = divides(sys.argv[1], fens, depth), divides(sys.argv[2], fens, depth)
+    if not fens or len(a) != len(fens) or len(b) != len(fens):
+        raise SystemExit(f"expected {len(fens)} divides, got {len(a)} and {len(b)}")
+    for fen, x, y in zip(fens, a, b):
+        if x != y:
+            raise SystemExit(f"divide of {fen} differs:\n{x}\n----\n{y}")
+    print(f"{len(a)} sorted divides agree")
+
+
+if __name__ == "__main__":
+    main()
