@@ -11,30 +11,9 @@
 #include <string>
 #include <vector>
 
+#include "bench_search_support.h"
 #include "eval/eval_tables.h"
 #include "eval/pawn_hash.h"
-#include "search/search_interface.h"
-#include "search/searcher.h"
-
-namespace {
-
-class NoTimeout : public SearchInterface {
-   public:
-    bool isTimeout(Searcher&) override { return false; }
-    void printThinking(Searcher&, i32, Score, const PvLine&) override {}
-    void printSearchStatistics(Searcher&) override {}
-};
-
-// A full-window search of the position, in check or not.
-template <Color Us>
-Score searchRoot(Searcher& s, i32 depth, PvLine& pv) {
-    CheckerList checkers{0, {0, 0}};
-    if (s.board.isInCheck<Us>(checkers))
-        return s.searchInCheck<Us>(checkers, -MATE_SCORE, MATE_SCORE, 0, false, depth, pv);
-    return s.searchNode<Us>(-MATE_SCORE, MATE_SCORE, 0, depth, pv);
-}
-
-}  // namespace
 
 int main(int argc, char** argv) {
     const int depth = argc > 1 ? std::atoi(argv[1]) : 10;

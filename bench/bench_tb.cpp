@@ -11,10 +11,9 @@
 #include <string>
 #include <vector>
 
+#include "bench_search_support.h"
 #include "eval/eval_tables.h"
 #include "eval/pawn_hash.h"
-#include "search/search_interface.h"
-#include "search/searcher.h"
 #include "search/tablebase_probe.h"
 #include "tablebases/tablebases.h"
 
@@ -85,22 +84,6 @@ void probeSpeed(const std::string& dir) {
     }
     tbBlockCacheFree();
     tbLibraryStop();
-}
-
-class NoTimeout : public SearchInterface {
-   public:
-    bool isTimeout(Searcher&) override { return false; }
-    void printThinking(Searcher&, i32, Score, const PvLine&) override {}
-    void printSearchStatistics(Searcher&) override {}
-};
-
-template <Color Us>
-Score searchRoot(Searcher& s, i32 depth, PvLine& pv) {
-    CheckerList checkers{0, {0, 0}};
-    s.board.isAttackedBy<~Us>(s.board.kingSquare(Us), checkers);
-    if (checkers.count != 0)
-        return s.searchInCheck<Us>(checkers, -MATE_SCORE, MATE_SCORE, 0, false, depth, pv);
-    return s.searchNode<Us>(-MATE_SCORE, MATE_SCORE, 0, depth, pv);
 }
 
 void searchSpeed(const std::string& dir, int depth, const std::vector<std::string>& fens) {

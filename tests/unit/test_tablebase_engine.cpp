@@ -13,53 +13,23 @@
 #include "search/chess_player.h"
 #include "search/tablebase_probe.h"
 #include "search/threads.h"
+#include "test_engine_support.h"
 
 namespace {
 
 const std::string GTB_DIR = std::string(TALUN_DATA_DIR) + "/gtb";
 
-struct LastMove : EngineInterface {
-    std::atomic<Move> move{NO_MOVE};
-    void makeEngineMove(Move m) override { move = m; }
-};
-
-struct Engine {
-    Clock clock;
-    ChessPlayer player;
-    LastMove catcher;
-
-    explicit Engine(u32 cores = 1) {
-        player.clock = &clock;
-        player.engineInterface = &catcher;
-        player.board = new Board;
-        player.board->resetBoard();
-        player.ttHashSizeMB = 1;
-        player.pawnHashSizeMB = 1;
-        player.numberOfCores = cores;
-        player.maxCores = std::max(player.maxCores, cores);
-        player.postThinking = 0;
-        player.bookEnabled = 0;
-    }
-    void setPosition(const char* fen) { ASSERT_TRUE(player.board->setFEN(fen)) << fen; }
-    Move search() {
-        catcher.move = NO_MOVE;
-        player.prepareSearch(false);
-        player.startSearch();
-        while (player.isSearchBusy()) std::this_thread::sleep_for(std::chrono::milliseconds(1));
-        return catcher.move;
-    }
-    // The probe's score of the game position for its side to move.
-    bool score(Score& s) {
-        const Board& b = *player.board;
-        return b.sideToMove == WHITE ? probeTablebase<WHITE>(player.tablebaseState, b, s)
-                                     : probeTablebase<BLACK>(player.tablebaseState, b, s);
-    }
-};
+// The probe's score of the game position for its side to move.
+bool score(TestEngine& e, Score& s) {
+    const Board& b = *e.player.board;
+    return b.sideToMove == WHITE ? probeTablebase<WHITE>(e.player.tablebaseState, b, s)
+                                 : probeTablebase<BLACK>(e.player.tablebaseState, b, s);
+}
 
 }  // namespace
 
 TEST(TablebaseSetUp, PathListTypeAndPathLength) {
-    Engine e;
+    TestEngine e;
     e.player.initTablebases("gaviota", "a;;b;");
     ASSERT_NE(e.player.tablebaseState, nullptr);
     EXPECT_TRUE(e.player.tablebaseState->available);
@@ -71,17 +41,17 @@ TEST(TablebaseSetUp, PathListTypeAndPathLength) {
     e.player.initTablebases("gaviota", GTB_DIR.c_str());
     e.setPosition("8/8/8/5k2/8/8/1Q6/K7 w - - 0 1");
     Score s = 0;
-    EXPECT_TRUE(e.score(s));
+    EXPECT_TRUE(score(e, s));
     e.player.initTablebases("gaviotax", "/elsewhere");
     EXPECT_FALSE(e.player.tablebaseState->available);
     EXPECT_EQ(std::string(e.player.gtbPath), GTB_DIR);
-    EXPECT_FALSE(e.score(s));
+    EXPECT_FALSE(score(e, s));
     e.player.initTablebases("gaviota", nullptr);
-    EXPECT_TRUE(e.score(s));
+    EXPECT_TRUE(score(e, s));
 }
 
 TEST(TablebaseSetUp, ScoresCountMatesFromTheSideToMove) {
-    Engine e;
+    TestEngine e;
     e.player.initTablebases("gaviota", GTB_DIR.c_str());
     struct Case {
         const char* fen;
@@ -96,16 +66,16 @@ TEST(TablebaseSetUp, ScoresCountMatesFromTheSideToMove) {
     for (const Case& c : cases) {
         e.setPosition(c.fen);
         Score s = 12345;
-        ASSERT_TRUE(e.score(s)) << c.fen;
+        ASSERT_TRUE(score(e, s)) << c.fen;
         EXPECT_EQ(s, c.score) << c.fen;
     }
     // A castling right left: never probed, the score untouched.
     e.setPosition("4k3/8/8/8/8/8/8/R3K3 w Q - 0 1");
     Score s = 777;
-    EXPECT_FALSE(e.score(s));
+    EXPECT_FALSE(score(e, s));
     EXPECT_EQ(s, 777);
     e.setPosition("4k3/8/8/8/8/8/8/R3K3 w - - 0 1");
-    EXPECT_TRUE(e.score(s));
+    EXPECT_TRUE(score(e, s));
 }
 
 TEST(TablebaseGames, TheEngineMatesWithinTheTablebaseDistance) {
@@ -117,7 +87,7 @@ TEST(TablebaseGames, TheEngineMatesWithinTheTablebaseDistance) {
         {"8/8/8/8/2r5/8/2k5/K6Q w - - 0 1", 69},  // KQ v KR
     };
     for (const Game& g : games) {
-        Engine e;
+        TestEngine e;
         e.player.initTablebases("gaviota", GTB_DIR.c_str());
         e.setPosition(g.fen);
         u32 ply = 0;
@@ -142,7 +112,7 @@ TEST(TablebaseGames, TheEngineMatesWithinTheTablebaseDistance) {
 }
 
 TEST(TablebaseThreads, FourSearchThreadsProbeAtOnceAcrossSetUps) {
-    Engine e(4);
+    TestEngine e(4);
     e.clock.depthLimitOn = 1;
     e.clock.depthLimit = 12;
     // No file for the five men: the search probes the 4-man endgames after
