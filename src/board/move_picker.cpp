@@ -88,16 +88,25 @@ bool isKillerOf(Move m, Move killer) {
 // ---------------------------------------------------------------------------
 // Set-up.
 
-void MovePicker::init(i32 pickerKind, Board* b, const CheckerList& givenCheckers, Move pv) {
+namespace {
+
+// Everything but the check information.
+void resetPicker(MovePicker& p, i32 pickerKind, Board* b, Move pv) {
     // Only the count matters: slots past it are never read.
-    moveList.count = 0;
-    kind = pickerKind;
-    board = b;
-    pvMove = pv;
-    hashMove = NO_MOVE;
-    nextIndex = 0;
-    stageIndex = 0;
-    stageStarted = 0;
+    p.moveList.count = 0;
+    p.kind = pickerKind;
+    p.board = b;
+    p.pvMove = pv;
+    p.hashMove = NO_MOVE;
+    p.nextIndex = 0;
+    p.stageIndex = 0;
+    p.stageStarted = 0;
+}
+
+}  // namespace
+
+void MovePicker::init(i32 pickerKind, Board* b, const CheckerList& givenCheckers, Move pv) {
+    resetPicker(*this, pickerKind, b, pv);
     CheckInfo info{};
     if (b->sideToMove == WHITE)
         b->template computePins<WHITE>(info);
@@ -109,12 +118,15 @@ void MovePicker::init(i32 pickerKind, Board* b, const CheckerList& givenCheckers
 }
 
 void MovePicker::initLegal(Board* b, Move pv) {
+    resetPicker(*this, PICK_ALL_LEGAL, b, pv);
     CheckInfo info{};
     if (b->sideToMove == WHITE)
         b->computeCheckInfo<WHITE>(info);
     else
         b->computeCheckInfo<BLACK>(info);
-    init(PICK_ALL_LEGAL, b, info.checkers, pv);
+    pinnedOrthogonal = info.pinnedOrthogonal;
+    pinnedDiagonal = info.pinnedDiagonal;
+    checkers = info.checkers;
 }
 
 // ---------------------------------------------------------------------------

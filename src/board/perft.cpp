@@ -158,6 +158,17 @@ u64 divideRoot(u64& nodes, Board& board, MovePicker& picker, PerftHash* hash, in
 
 template <Color Us>
 u64 perft(u64& nodes, Board& board, PerftHash* hash, int depth) {
+    if (depth <= 1) {
+        // Only the number of moves is asked for, so no picker is set up: the
+        // check information is the one it would hold.
+        ++nodes;
+        CheckInfo info{};
+        if constexpr (Board::HAS_GIVEN_CHECKS)
+            board.computePins<Us>(info);  // not in check: the parent knows
+        else
+            board.computeCheckInfo<Us>(info);
+        return board.countLegalMoves<Us>(info);
+    }
     // The side to move is not in check here (the caller knows it from the
     // given checks), so the all-moves picker needs no attack test of its own.
     MovePicker picker;

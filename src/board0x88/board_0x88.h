@@ -216,14 +216,11 @@ class Board_0x88 : public Board_Common {
     bool isInCheck(CheckerList& checkers) const {
         return isAttackedBy<Color(C ^ 1)>(pieceLists[C][0], checkers);
     }
-    // The number of moves genAllMoves would append (perft's leaf count).
+    // The number of moves genAllMoves would append (perft's leaf count);
+    // moves that need no trial are counted without being written
+    // (movegen_0x88.cpp).
     template <Color Us>
-    u32 countLegalMoves(const CheckInfo& info) {
-        MoveList list;
-        list.count = 0;
-        genAllMoves<Us>(info, list);
-        return list.count;
-    }
+    u32 countLegalMoves(const CheckInfo& info);
     template <Color Us>
     bool isLegalMove(Move m, const CheckInfo& info);
     template <Color Us>
@@ -267,6 +264,12 @@ class Board_0x88 : public Board_Common {
     enum GenMode { GEN_ALL, GEN_CAPTURES, GEN_QS_CAPTURES, GEN_QUIETS };
     template <Color Us, GenMode Mode>
     void genPieceMoves(const CheckInfo& info, MoveList& list);
+    // One man's moves (the man on `from`), each tried when `trial` is set.
+    template <Color Us, GenMode Mode>
+    void genManMoves(const CheckInfo& info, Square0x88 from, bool trial, MoveList& list);
+    // The moves of the slider on `from` (not pinned, side not in check).
+    template <Color Us>
+    u32 countSliderMoves(Square0x88 from) const;
     template <Color Us, GenMode Mode>
     void genPawnMoves(const CheckInfo& info, Square0x88 from, bool trial, MoveList& list);
 };

@@ -130,45 +130,49 @@ void Board_0x88::genPawnMoves(const CheckInfo& info, Square0x88 from, bool trial
 // The piece walk
 
 template <Color Us, Board_0x88::GenMode Mode>
-void Board_0x88::genPieceMoves(const CheckInfo& info, MoveList& list) {
+inline void Board_0x88::genManMoves(const CheckInfo& info, Square0x88 from, bool trial,
+                                    MoveList& list) {
     constexpr Color Them = Color(Us ^ 1);
     constexpr bool quiets = Mode == GEN_ALL || Mode == GEN_QUIETS;
     constexpr bool captures = Mode != GEN_QUIETS;
+    const u32 kind = pieceKinds[from];
+    // The add rule of addMoveIfLegal, with the trial decided once per man.
+    auto add = [&](Square0x88 to) {
+        const Move m = x88::makeMove(from, to);
+        if (!trial || leavesKingSafe<Us>(m)) list.add(m);
+    };
+    if (kind == PAWN) {
+        genPawnMoves<Us, Mode>(info, from, trial, list);
+        return;
+    }
+    if (kind == KING || kind == KNIGHT) {
+        const int* steps = kind == KING ? x88::kingSteps : x88::knightSteps;
+        for (int i = 0; i < 8; ++i) {
+            const u8 to = u8(from + steps[i]);
+            if (!onBoard(to) || pieceColors[to] == Us) continue;
+            if (pieceColors[to] == Them ? captures : quiets) add(to);
+        }
+        return;
+    }
+    // Sliders: an illegal quiet square does not end a ray, so a pinned
+    // slider gets every square tried and keeps those on its pin line.
+    auto ray = [&](int step) {
+        u8 to = u8(from + step);
+        for (; onBoard(to) && pieceKinds[to] == EMPTY; to = u8(to + step))
+            if constexpr (quiets) add(to);
+        if (captures && onBoard(to) && pieceColors[to] == Them) add(to);
+    };
+    if (kind != BISHOP)
+        for (int step : x88::orthogonalSteps) ray(step);
+    if (kind != ROOK)
+        for (int step : x88::diagonalSteps) ray(step);
+}
+
+template <Color Us, Board_0x88::GenMode Mode>
+void Board_0x88::genPieceMoves(const CheckInfo& info, MoveList& list) {
     for (u32 slot = 0; slot < 16; ++slot) {
         const Square0x88 from = pieceLists[Us][slot];
-        if (!onBoard(from)) continue;
-        const u32 kind = pieceKinds[from];
-        // The add rule of addMoveIfLegal, with the trial decided once per man.
-        const bool trial = needsTrial(*this, info, from);
-        auto add = [&](Square0x88 to) {
-            const Move m = x88::makeMove(from, to);
-            if (!trial || leavesKingSafe<Us>(m)) list.add(m);
-        };
-        if (kind == PAWN) {
-            genPawnMoves<Us, Mode>(info, from, trial, list);
-            continue;
-        }
-        if (kind == KING || kind == KNIGHT) {
-            const int* steps = kind == KING ? x88::kingSteps : x88::knightSteps;
-            for (int i = 0; i < 8; ++i) {
-                const u8 to = u8(from + steps[i]);
-                if (!onBoard(to) || pieceColors[to] == Us) continue;
-                if (pieceColors[to] == Them ? captures : quiets) add(to);
-            }
-            continue;
-        }
-        // Sliders: an illegal quiet square does not end a ray, so a pinned
-        // slider gets every square tried and keeps those on its pin line.
-        auto ray = [&](int step) {
-            u8 to = u8(from + step);
-            for (; onBoard(to) && pieceKinds[to] == EMPTY; to = u8(to + step))
-                if constexpr (quiets) add(to);
-            if (captures && onBoard(to) && pieceColors[to] == Them) add(to);
-        };
-        if (kind != BISHOP)
-            for (int step : x88::orthogonalSteps) ray(step);
-        if (kind != ROOK)
-            for (int step : x88::diagonalSteps) ray(step);
+        if (onBoard(from)) genManMoves<Us, Mode>(info, from, needsTrial(*this, info, from), list);
     }
 }
 
@@ -232,6 +236,75 @@ void Board_0x88::genQsCaptures(const CheckInfo& info, MoveList& list) {
 template <Color Us>
 void Board_0x88::genQuiets(const CheckInfo& info, MoveList& list) {
     genPieceMoves<Us, GEN_QUIETS>(info, list);
+}
+
+// ---------------------------------------------------------------------------
+// Counting (perft's leaves). Out of check only the king and pinned men need
+// a trial: their moves, en passant and castling are generated into a scratch
+// list as genAllMoves would; every other man's moves are counted by target
+// squares. The answer is the count genAllMoves would leave, capped like it.
+
+template <Color Us>
+u32 Board_0x88::countSliderMoves(Square0x88 from) const {
+    constexpr Color Them = Color(Us ^ 1);
+    const u32 kind = pieceKinds[from];
+    u32 n = 0;
+    auto ray = [&](int step) {
+        u8 to = u8(from + step);
+        for (; onBoard(to) && pieceKinds[to] == EMPTY; to = u8(to + step)) ++n;
+        if (onBoard(to) && pieceColors[to] == Them) ++n;
+    };
+    if (kind != BISHOP)
+        for (int step : x88::orthogonalSteps) ray(step);
+    if (kind != ROOK)
+        for (int step : x88::diagonalSteps) ray(step);
+    return n;
+}
+
+template <Color Us>
+u32 Board_0x88::countLegalMoves(const CheckInfo& info) {
+    MoveList tried;
+    tried.count = 0;
+    if (info.checkers.count != 0) {  // every move is tried
+        genAllMoves<Us>(info, tried);
+        return tried.count;
+    }
+    const Bitboard pinned = info.pinnedOrthogonal | info.pinnedDiagonal;
+    const Bitboard own = colorSets[Us], enemy = colorSets[Us ^ 1], empty = ~(own | enemy);
+    u32 n = 0;
+    genEnPassant<Us>(info, tried);
+
+    // Free pawns as square sets (bit = Square); a move to the last rank is
+    // four promotions. A pawn on its own last rank steps off the set.
+    constexpr Bitboard last = Us == WHITE ? RANK_8 : RANK_1;
+    constexpr Bitboard third = Us == WHITE ? RANK_1 << 16 : RANK_8 >> 16;
+    auto ahead = [](Bitboard b) { return Us == WHITE ? b << 8 : b >> 8; };
+    auto addPawnTargets = [&](Bitboard to) {
+        n += u32(popCount(to & ~last) + 4 * popCount(to & last));
+    };
+    const Bitboard pawns = pieces(PAWN, Us) & ~pinned;
+    const Bitboard push = ahead(pawns) & empty;
+    addPawnTargets(push);
+    n += u32(popCount(ahead(push & third) & empty));
+    const Bitboard westward = pawns & ~FILE_A, eastward = pawns & ~FILE_H;
+    addPawnTargets((Us == WHITE ? westward << 7 : westward >> 9) & enemy);
+    addPawnTargets((Us == WHITE ? eastward << 9 : eastward >> 7) & enemy);
+
+    for (u32 slot = 0; slot < 16; ++slot) {
+        const Square0x88 from = pieceLists[Us][slot];
+        if (!onBoard(from)) continue;
+        const u32 kind = pieceKinds[from];
+        const Square s = x88::toSquare(from);
+        if (kind == KING || (pinned & squareBit(s)))
+            genManMoves<Us, GEN_ALL>(info, from, true, tried);
+        else if (kind == KNIGHT)
+            n += u32(popCount(knightAttacks[s] & ~own));
+        else if (kind != PAWN)
+            n += countSliderMoves<Us>(from);
+    }
+    genCastling<Us>(info, tried);
+    n += tried.count;
+    return n < MoveList::CAPACITY ? n : MoveList::CAPACITY;
 }
 
 // ---------------------------------------------------------------------------
@@ -386,6 +459,7 @@ bool Board_0x88::isMovePseudoLegal(Move m) const {
     template void Board_0x88::genQuiets<C>(const CheckInfo&, MoveList&);                      \
     template void Board_0x88::genEnPassant<C>(const CheckInfo&, MoveList&);                   \
     template void Board_0x88::genCastling<C>(const CheckInfo&, MoveList&);                    \
+    template u32 Board_0x88::countLegalMoves<C>(const CheckInfo&);                            \
     template bool Board_0x88::isLosingCapture<C>(Move, i32&) const;                           \
     template bool Board_0x88::isMovePseudoLegal<C>(Move) const;
 
