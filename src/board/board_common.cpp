@@ -1,4 +1,4 @@
-// The members every board shares, and the clock seeding of the random numbers.
+// The members every board shares, the draws by rule, and the clock seeding of the random numbers.
 #include "board/board_common.h"
 
 #include <cstdlib>
@@ -15,6 +15,31 @@ Board_Common::Board_Common() {
     epSquare = NO_SQUARE;
     halfMoveClock = 0;
     sideToMove = NO_COLOR;
+}
+
+bool Board_Common::isDrawByRule(bool insufficientMaterial, u32& reason) {
+    reason = DRAW_NONE;
+    if (halfMoveClock >= 100) {
+        reason = DRAW_FIFTY_MOVES;
+        return true;
+    }
+    if (insufficientMaterial) {
+        reason = DRAW_INSUFFICIENT_MATERIAL;
+        return true;
+    }
+    if (halfMoveClock < 4) return false;
+    // Same side to move only (steps of two plies), and never back across a
+    // capture, pawn move or null move (the clock bounds the scan).
+    const int n = int(historyIndex);
+    const int oldest = n - int(halfMoveClock) > 0 ? n - int(halfMoveClock) : 0;
+    HistoryRecord& now = history[n];
+    for (int i = n - 4; i >= oldest; i -= 2) {
+        if (history[i].key != now.key) continue;
+        now.repetitionCount = u16(history[i].repetitionCount + 1);
+        if (history[i].repetitionCount != 0) reason = DRAW_REPETITION;
+        return true;
+    }
+    return false;
 }
 
 void seedRandomFromClock() {

@@ -5,7 +5,7 @@
 #include "board/types.h"
 
 class Board_Common {
-public:
+   public:
     ScorePair pstSums[2];                 // piece-square sums, White first
     HistoryRecord history[HISTORY_SIZE];  // history[historyIndex] is the current position
     u32 historyIndex;
@@ -22,6 +22,12 @@ public:
     virtual ~Board_Common() = default;
 
     HistoryRecord& current() { return history[historyIndex]; }
+    // The draws by rule, given the board's own verdict on the material: fifty
+    // moves, then insufficient material, then a repetition of the current
+    // position since the last capture, pawn move or null move. A repetition
+    // returns true and counts itself in the current record; reason (a
+    // DrawReason) names it only from the second repetition on.
+    bool isDrawByRule(bool insufficientMaterial, u32& reason);
     const HistoryRecord& current() const { return history[historyIndex]; }
 };
 

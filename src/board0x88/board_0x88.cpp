@@ -2,12 +2,10 @@
 // iterator, the pawn-file scan, the draw test and the consistency check.
 #include "board0x88/board_0x88.h"
 
-#include <cerrno>
-#include <climits>
-#include <cstdlib>
 #include <cstring>
-#include <initializer_list>
 #include <mutex>
+
+#include "board/fen_reader.h"
 
 namespace {
 std::once_flag clockSeedOnce;
@@ -50,194 +48,54 @@ void Board_0x88::resetBoard() {
 }
 
 // ---------------------------------------------------------------------------
-// FEN set-up. The text is read into a scratch position and checked as a whole
-// before the board is touched, so a refused text leaves the board as it was.
+// FEN set-up. The shared reader checks the text as a whole before the board is
+// touched, so a refused text leaves the board as it was.
 
 namespace {
 
-struct FenPosition {
-    u8 kinds[128];
-    u8 colors[128];
-    u8 side;
-    u8 rights;
-    u8 epSquare;
-    u8 halfMoveClock;
-};
-
-// As the C library's atoi (leading blanks, a sign, digits), but refusing
-// values outside the range of an int instead of overflowing.
-bool readNumber(const char* text, long& value) {
-    errno = 0;
-    char* end = nullptr;
-    value = std::strtol(text, &end, 10);
-    return errno != ERANGE && value >= INT_MIN && value <= INT_MAX;
-}
-
-int pieceKindOfLetter(char c) {
-    const char lower = char(c | 0x20);
-    const char* found = (c != '.' && c != '\0') ? std::strchr(PIECE_LETTERS, lower) : nullptr;
-    return found ? int(found - PIECE_LETTERS) : 0;
-}
-
-bool readPlacement(const char*& p, FenPosition& pos) {
-    int rank = 7, file = 0;
-    for (;; ++p) {
-        const char c = *p;
-        if (c == ' ') {
-            if (rank != 0 || file != 8) return false;
-            ++p;
-            return true;
-        }
-        if (c >= '1' && c <= '8') {
-            file += c - '0';
-            if (file > 8) return false;
-        } else if (c == '/') {
-            if (file != 8 || rank == 0) return false;
-            --rank;
-            file = 0;
-        } else {
-            const int kind = pieceKindOfLetter(c);
-            if (kind == 0 || file >= 8) return false;
-            const int sq = rank * 16 + file;
-            pos.kinds[sq] = u8(kind);
-            pos.colors[sq] = (c >= 'a') ? BLACK : WHITE;
-            ++file;
-        }
+// The board's own part of the set-up checks: the side not to move must not be
+// in check.
+bool sideNotToMoveSafe(const FenRecord& rec) {
+    u8 kinds[128], colors[128];
+    std::memset(kinds, EMPTY, sizeof kinds);
+    std::memset(colors, NO_COLOR, sizeof colors);
+    for (int sq = 0; sq < 64; ++sq) {
+        kinds[x88::fromSquare(Square(sq))] = rec.kinds[sq];
+        colors[x88::fromSquare(Square(sq))] = rec.colors[sq];
     }
-}
-
-bool readSideAndCastling(const char*& p, FenPosition& pos) {
-    if ((p[0] != 'w' && p[0] != 'b') || p[1] != ' ') return false;
-    pos.side = p[0] == 'w' ? WHITE : BLACK;
-    p += 2;
-    if (*p == '-') {
-        if (p[1] != ' ') return false;
-        p += 2;
-        return true;
-    }
-    static const char LETTERS[] = "KQkq";
-    int next = 0;  // letters in the order K, Q, k, q, each at most once
-    for (; *p != ' '; ++p) {
-        const char* found = *p ? std::strchr(LETTERS, *p) : nullptr;
-        if (!found || found - LETTERS < next) return false;
-        next = int(found - LETTERS) + 1;
-        pos.rights |= u8(1u << (found - LETTERS));
-    }
-    ++p;  // an empty field (a second blank) gives no rights
-    return true;
-}
-
-// The en-passant square must be explained by a double step of the side not to
-// move; it is kept only when a pawn of the side to move stands beside that pawn.
-bool readEnPassant(const char*& p, FenPosition& pos) {
-    pos.epSquare = x88::NO_EP;
-    if (*p == '-') {
-        ++p;
-        return true;
-    }
-    if (p[0] < 'a' || p[0] > 'h' || p[1] < '1' || p[1] > '8') return false;
-    const int file = p[0] - 'a', rank = p[1] - '1';
-    p += 2;
-    const Color mover = Color(pos.side ^ 1);
-    if (rank != (pos.side == WHITE ? 5 : 2)) return false;
-    const int up = pos.side == WHITE ? 16 : -16;  // the side to move's forward step
-    const int passed = rank * 16 + file;
-    const int pawnSquare = passed - up, startSquare = passed + up;
-    if (pos.kinds[pawnSquare] != PAWN || pos.colors[pawnSquare] != mover) return false;
-    if (pos.kinds[passed] != EMPTY || pos.kinds[startSquare] != EMPTY) return false;
-    for (int side : {-1, 1}) {
-        const u32 s = u32(pawnSquare + side);
-        if (x88::onBoard(s) && pos.kinds[s] == PAWN && pos.colors[s] == pos.side)
-            pos.epSquare = u8(passed);
-    }
-    return true;
-}
-
-bool readMoveNumbers(const char* p, FenPosition& pos) {
-    long value = 0;
-    const char* blank = std::strchr(p, ' ');
-    if (!blank) return readNumber(p, value) && value > 0;  // a lone full-move number
-    const size_t length = size_t(blank - p);
-    if (length > 4) return false;
-    char token[5] = {};
-    std::memcpy(token, p, length);
-    if (!readNumber(token, value) || value < 0) return false;
-    // Saturated like the make operations' clock.
-    pos.halfMoveClock = u8(value > 255 ? 255 : value);
-    return readNumber(blank + 1, value) && value > 0;
-}
-
-// One king and men that fit the piece lists per side (so at most 16 men and 8
-// pawns), no pawn on rank 1 or 8, the side not to move not in check; castling
-// letters whose king or rook is not at home are dropped.
-bool isPlayable(FenPosition& pos) {
-    int counts[2][8] = {};
-    u32 kings[2] = {0, 0};
-    for (u32 sq = 0; sq < 128; ++sq) {
-        if (!x88::onBoard(sq) || pos.kinds[sq] == EMPTY) continue;
-        ++counts[pos.colors[sq]][pos.kinds[sq]];
-        if (pos.kinds[sq] == KING) kings[pos.colors[sq]] = sq;
-        if (pos.kinds[sq] == PAWN && (x88::rankOf(u8(sq)) == 0 || x88::rankOf(u8(sq)) == 7))
-            return false;
-    }
-    if (!piecelimits::fitsPieceLists(counts[WHITE]) || !piecelimits::fitsPieceLists(counts[BLACK]))
-        return false;
-    const bool checked =
-        pos.side == WHITE
-            ? x88::firstAttackerOn<WHITE>(pos.kinds, pos.colors, u8(kings[BLACK])) >= 0
-            : x88::firstAttackerOn<BLACK>(pos.kinds, pos.colors, u8(kings[WHITE])) >= 0;
-    if (checked) return false;
-
-    auto has = [&](int sq, PieceKind kind, Color color) {
-        return pos.kinds[sq] == kind && pos.colors[sq] == color;
-    };
-    if (!has(4, KING, WHITE)) pos.rights &= u8(~(WHITE_KING_SIDE | WHITE_QUEEN_SIDE));
-    if (!has(7, ROOK, WHITE)) pos.rights &= u8(~WHITE_KING_SIDE);
-    if (!has(0, ROOK, WHITE)) pos.rights &= u8(~WHITE_QUEEN_SIDE);
-    if (!has(116, KING, BLACK)) pos.rights &= u8(~(BLACK_KING_SIDE | BLACK_QUEEN_SIDE));
-    if (!has(119, ROOK, BLACK)) pos.rights &= u8(~BLACK_KING_SIDE);
-    if (!has(112, ROOK, BLACK)) pos.rights &= u8(~BLACK_QUEEN_SIDE);
-    return true;
-}
-
-bool parseFen(const char* text, FenPosition& pos) {
-    std::memset(&pos, 0, sizeof pos);
-    std::memset(pos.colors, NO_COLOR, sizeof pos.colors);
-    const char* p = text;
-    if (!readPlacement(p, pos) || !readSideAndCastling(p, pos)) return false;
-    if (!readEnPassant(p, pos)) return false;
-    if (*p != '\0') {
-        if (*p != ' ' || !readMoveNumbers(p + 1, pos)) return false;
-    }
-    return isPlayable(pos);
+    const Color them = Color(rec.side ^ 1);
+    const Square0x88 king = x88::fromSquare(rec.kingSquare(them));
+    return rec.side == WHITE ? x88::firstAttackerOn<WHITE>(kinds, colors, king) < 0
+                             : x88::firstAttackerOn<BLACK>(kinds, colors, king) < 0;
 }
 
 }  // namespace
 
 bool Board_0x88::setFEN(const char* text) {
     initTables();
-    FenPosition pos;
-    if (!text || !parseFen(text, pos)) return false;  // the board keeps its position
+    FenRecord rec;
+    if (!readFen(text, rec) || !sideNotToMoveSafe(rec))
+        return false;  // the board keeps its position
 
     resetBoard();
     // FEN order (a8 onwards) fixes the slot order, and with it the order of
     // every walk of the lists and of move generation.
     for (int rank = 7; rank >= 0; --rank)
         for (int file = 0; file < 8; ++file) {
-            const int sq = rank * 16 + file;
-            if (pos.kinds[sq] == EMPTY) continue;
+            const Square sq = makeSquare(file, rank);
+            if (rec.kinds[sq] == EMPTY) continue;
             [[maybe_unused]] const bool placed =
-                addPiece(u8(sq), PieceKind(pos.kinds[sq]), Color(pos.colors[sq]));
-            assert(placed);  // isPlayable checked that every man has a slot
+                addPiece(x88::fromSquare(sq), PieceKind(rec.kinds[sq]), Color(rec.colors[sq]));
+            assert(placed);  // the reader checked that every man has a slot
         }
     HashKey& key = current().key;
-    sideToMove = pos.side;
+    sideToMove = rec.side;
     if (sideToMove == BLACK) key ^= sideKey;
-    castlingRights = pos.rights;
+    castlingRights = rec.rights;
     key ^= castlingChangeKeys[castlingRights];
-    epSquare = pos.epSquare;
+    epSquare = rec.epSquare == NO_SQUARE ? x88::NO_EP : x88::fromSquare(rec.epSquare);
     if (epSquare != x88::NO_EP) key ^= epFileKeys[epSquare & 7];
-    halfMoveClock = pos.halfMoveClock;
+    halfMoveClock = rec.halfMoveClock;
     perftKeys[perftKeyCount] = key;
     assert(isConsistent());
     return true;
@@ -369,26 +227,5 @@ bool Board_0x88::isInsufficientMaterial() const {
 }
 
 bool Board_0x88::isDraw(u32& reason) {
-    reason = DRAW_NONE;
-    if (halfMoveClock >= 100) {
-        reason = DRAW_FIFTY_MOVES;
-        return true;
-    }
-    if (isInsufficientMaterial()) {
-        reason = DRAW_INSUFFICIENT_MATERIAL;
-        return true;
-    }
-    if (halfMoveClock < 4) return false;
-    // Same side to move only, and never back across a capture, pawn move or
-    // null move (the clock bounds the scan).
-    const int n = int(historyIndex);
-    const int oldest = n - int(halfMoveClock) > 0 ? n - int(halfMoveClock) : 0;
-    HistoryRecord& now = history[n];
-    for (int i = n - 4; i >= oldest; i -= 2) {
-        if (history[i].key != now.key) continue;
-        now.repetitionCount = u16(history[i].repetitionCount + 1);
-        if (now.repetitionCount >= 2) reason = DRAW_REPETITION;
-        return true;
-    }
-    return false;
+    return isDrawByRule(isInsufficientMaterial(), reason);
 }

@@ -5,22 +5,9 @@ two boards generate moves in different orders), and the same totals.
 
 Usage: compare_divide.py PROGRAM_A PROGRAM_B DEPTH PERFT_FILE...
 """
-import os
-import subprocess
 import sys
-import tempfile
 
-
-def positions(paths):
-    fens = []
-    for path in paths:
-        with open(path, "rb") as f:
-            for raw in f.read().split(b"\n"):
-                line = raw.replace(b"\0", b"").replace(b"\r", b"").decode("latin-1")
-                fields = line.split(";")[0].split()
-                if len(fields) >= 4:
-                    fens.append(" ".join(fields[:4]) + " 0 1")
-    return fens
+from engine_run import positions, run
 
 
 def divides(program, fens, depth):
@@ -28,10 +15,7 @@ def divides(program, fens, depth):
     commands = ["xboard", "force"]
     for fen in fens:
         commands += ["setboard " + fen, f"divide {depth}"]
-    commands.append("quit")
-    with tempfile.TemporaryDirectory() as folder:
-        out = subprocess.run([os.path.abspath(program)], input="\n".join(commands) + "\n",
-                             capture_output=True, text=True, cwd=folder, timeout=600).stdout
+    out = run(program, commands, 600)
     result, moves = [], []
     for line in out.split("\n"):
         fields = line.split()

@@ -4,34 +4,18 @@ they print the same tables (the plain and the popcnt builds must agree).
 
 Usage: compare_eval.py PROGRAM_A PROGRAM_B EPD_FILE...
 """
-import os
-import subprocess
 import sys
-import tempfile
+
+from engine_run import positions, run
 
 SEPARATOR = "=" * 78
-
-
-def positions(paths):
-    fens = []
-    for path in paths:
-        with open(path, "rb") as f:
-            for raw in f.read().split(b"\n"):
-                line = raw.replace(b"\0", b"").replace(b"\r", b"").decode("latin-1")
-                fields = line.split(";")[0].split()
-                if len(fields) >= 4:
-                    fens.append(" ".join(fields[:4]) + " 0 1")
-    return fens
 
 
 def tables(program, fens):
     commands = ["xboard", "protover 2", "force"]
     for fen in fens:
         commands += ["setboard " + fen, "eval"]
-    commands.append("quit")
-    with tempfile.TemporaryDirectory() as folder:
-        out = subprocess.run([os.path.abspath(program)], input="\n".join(commands) + "\n", capture_output=True, text=True,
-                             cwd=folder, timeout=300).stdout
+    out = run(program, commands, 300)
     result, current, inside = [], [], 0
     for line in out.split("\n"):
         if line == SEPARATOR:
