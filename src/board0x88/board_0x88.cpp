@@ -12,6 +12,12 @@ std::once_flag clockSeedOnce;
 }
 
 Board_0x88::Board_0x88() {
+    clearMen();
+    epSquare = x88::NO_EP;
+}
+
+// An empty board: no man on any square, in any list or count or set.
+void Board_0x88::clearMen() {
     std::memset(pieceKinds, EMPTY, sizeof pieceKinds);
     std::memset(pieceColors, NO_COLOR, sizeof pieceColors);
     std::memset(pieceSlots, x88::NO_SLOT, sizeof pieceSlots);
@@ -19,7 +25,6 @@ Board_0x88::Board_0x88() {
     std::memset(pieceCounts, 0, sizeof pieceCounts);
     std::memset(kindSets, 0, sizeof kindSets);
     std::memset(colorSets, 0, sizeof colorSets);
-    epSquare = x88::NO_EP;
 }
 
 void Board_0x88::initTables() {
@@ -31,13 +36,7 @@ void Board_0x88::initTables() {
 
 void Board_0x88::resetBoard() {
     initTables();
-    std::memset(pieceKinds, EMPTY, sizeof pieceKinds);
-    std::memset(pieceColors, NO_COLOR, sizeof pieceColors);
-    std::memset(pieceSlots, x88::NO_SLOT, sizeof pieceSlots);
-    std::memset(pieceLists, x88::EMPTY_SLOT, sizeof pieceLists);
-    std::memset(pieceCounts, 0, sizeof pieceCounts);
-    std::memset(kindSets, 0, sizeof kindSets);
-    std::memset(colorSets, 0, sizeof colorSets);
+    clearMen();
     std::memset(pstSums, 0, sizeof pstSums);
     historyIndex = 0;
     history[0] = HistoryRecord{};

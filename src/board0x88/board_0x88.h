@@ -123,6 +123,7 @@ class Board_0x88 : public Board_Common {
     // The process-wide keys and the clock seeding, each at most once.
     static void initTables();
     void resetBoard();
+    void clearMen();
     // Refuses (and leaves the board as it was) what the bitboard board refuses,
     // and positions whose men do not fit the piece lists.
     bool setFEN(const char* text);

@@ -315,18 +315,7 @@ u32 Board_0x88::countLegalMoves(const CheckInfo& info) {
 template <Color Us>
 bool Board_0x88::isLosingCapture(Move m, i32& victimValue) const {
     constexpr Color Them = Color(Us ^ 1);
-    switch (moveKind(m)) {
-        case MOVE_PROMOTION:
-            victimValue = exchangeValueByKind[promotionKind(m)] - exchangeValueByKind[PAWN];
-            return false;
-        case MOVE_EN_PASSANT:
-            victimValue = exchangeValueByKind[PAWN];
-            return false;
-        case MOVE_CASTLING:
-            return false;
-        default:
-            break;
-    }
+    if (isNeverLosingMove(m, victimValue)) return false;
     const Square0x88 to = x88::moveTo(m);
     const u8 victim = pieceKinds[to];
     const u8 attacker = pieceKinds[x88::moveFrom(m)];

@@ -8,18 +8,7 @@ using namespace movegen;
 template <Color Us>
 bool Board_BB64::isLosingCapture(Move m, i32& victimValue) const {
     const Board_BB64& b = *this;
-    switch (moveKind(m)) {
-        case MOVE_PROMOTION:
-            victimValue = exchangeValueByKind[promotionKind(m)] - exchangeValueByKind[PAWN];
-            return false;
-        case MOVE_EN_PASSANT:
-            victimValue = exchangeValueByKind[PAWN];
-            return false;
-        case MOVE_CASTLING:
-            return false;
-        default:
-            break;
-    }
+    if (isNeverLosingMove(m, victimValue)) return false;
     const Square to = moveTo(m);
     const u8 victim = b.pieceKinds[to];
     const u8 attacker = b.pieceKinds[moveFrom(m)];
