@@ -1,13 +1,13 @@
 #include "book/book.h"
 
-#include <fcntl.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
 #include <iostream>
+
+#include "platform/regular_file.h"
 
 namespace {
 
@@ -25,22 +25,6 @@ u64 entryCountOf(const char* path) {
     struct stat st;
     if (path[0] == '\0' || stat(path, &st) != 0 || !S_ISREG(st.st_mode) || st.st_size < 0) return 0;
     return u64(st.st_size) / BOOK_ENTRY_BYTES;
-}
-
-// Only a regular file is a book. Opening a FIFO or a device could block the
-// search thread for good (a FIFO waits for a writer), so the file is opened
-// without waiting and examined before it is read.
-FILE* openRegularFile(const char* path) {
-    int fd = open(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0) return nullptr;
-    struct stat st;
-    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-        close(fd);
-        return nullptr;
-    }
-    FILE* file = fdopen(fd, "rb");
-    if (file == nullptr) close(fd);
-    return file;
 }
 
 // Reports a positioning or reading failure of the bisection search; a short

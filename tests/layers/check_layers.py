@@ -8,7 +8,7 @@ import os
 import re
 import sys
 
-RANK = {"board": 0, "boardbb": 0, "board0x88": 0, "tablebases": 1, "eval": 2, "book": 2,
+RANK = {"platform": -1, "board": 0, "boardbb": 0, "board0x88": 0, "tablebases": 1, "eval": 2, "book": 2,
         "search": 3, "engine": 4}
 # Who may include what besides the ranking: eval and book are siblings.
 FORBIDDEN = {("eval", "book"), ("book", "eval"), ("boardbb", "board0x88"), ("board0x88", "boardbb")}
