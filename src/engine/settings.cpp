@@ -6,6 +6,7 @@
 #include <cstring>
 #include <thread>
 
+#include "platform/regular_file.h"
 #include "search/chess_player.h"
 
 LineStatus readInputLine(FILE* file, std::string& line) {
@@ -140,7 +141,8 @@ void handleSettingsLine(ChessPlayer& player, std::string line) {
 }  // namespace
 
 void readSettingsFile(ChessPlayer& player, const char* path) {
-    FILE* file = fopen(path, "r");
+    // A FIFO of that name would hold the start-up until something writes to it.
+    FILE* file = openRegularFile(path);
     if (!file) return;
     std::string line;
     for (;;) {

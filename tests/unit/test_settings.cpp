@@ -1,6 +1,11 @@
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
+#include <chrono>
 #include <cstdio>
+#include <future>
 #include <string>
 
 #include "engine/settings.h"
@@ -131,6 +136,25 @@ TEST(Settings, MissingFileIsSilent) {
     testing::internal::CaptureStdout();
     readSettingsFile(p, "/nonexistent/talun.ini");
     EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
+}
+
+// A FIFO or a folder named like the settings file is no settings file: the
+// start-up must not wait for a writer that never comes.
+TEST(Settings, OnlyARegularFileIsRead) {
+    std::string fifo = testing::TempDir() + "talun_settings_fifo_" + std::to_string(getpid());
+    std::remove(fifo.c_str());
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    ChessPlayer p;
+    auto reading = std::async(std::launch::async, [&] {
+        readSettingsFile(p, fifo.c_str());
+        readSettingsFile(p, testing::TempDir().c_str());
+    });
+    bool returned = reading.wait_for(std::chrono::seconds(60)) == std::future_status::ready;
+    if (!returned) close(open(fifo.c_str(), O_WRONLY | O_NONBLOCK));  // release the reader
+    reading.wait();
+    std::remove(fifo.c_str());
+    EXPECT_TRUE(returned);
+    EXPECT_EQ(p.numberOfCores, 1u);
 }
 
 TEST(CommandLine, CoresAndWarnings) {
