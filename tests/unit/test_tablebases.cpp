@@ -278,6 +278,11 @@ void putU32(std::vector<u8>& bytes, size_t at, u32 value) {
     for (int i = 0; i < 4; ++i) bytes[at + i] = u8(value >> (8 * i));
 }
 
+u32 getU32(const std::vector<u8>& bytes, size_t at) {
+    return u32(bytes[at]) | u32(bytes[at + 1]) << 8 | u32(bytes[at + 2]) << 16 |
+           u32(bytes[at + 3]) << 24;
+}
+
 // The packed answers of positions in every block of "krk"; FAILED where the probe failed.
 constexpr u32 FAILED = ~0u;
 std::vector<u32> probeKrk() {
@@ -392,10 +397,7 @@ TEST_F(Tablebases, UncompressedFilesReadWithAndWithoutCache) {
     // kqk.gtb made from the blocks of the compressed file.
     const std::vector<u8> packed = readFile(GTB_DIR + "/kqk.gtb.cp4");
     ASSERT_GT(packed.size(), 100u);
-    auto word = [&](size_t at) {
-        return u32(packed[at]) | u32(packed[at + 1]) << 8 | u32(packed[at + 2]) << 16 |
-               u32(packed[at + 3]) << 24;
-    };
+    auto word = [&](size_t at) { return getU32(packed, at); };
     const u32 maxIndex = 29568, perSide = tb::blocksPerSide(maxIndex);
     std::vector<u8> raw, block(tb::BUFFER_SIZE);
     for (u32 k = 0; k < 2 * perSide; ++k) {
@@ -425,6 +427,24 @@ TEST_F(Tablebases, UncompressedFilesReadWithAndWithoutCache) {
                       expected[i].plies << 3 | expected[i].outcome);
         }
     }
+}
+
+TEST_F(Tablebases, AnLzmaBlockThatLeavesInputUnreadFailsItsEndgame) {
+    const TbProbeInput in = position(0, {{C1, K}, {A4, Q}}, {{E6, K}});
+    const Answer real = probe(in);
+    ASSERT_TRUE(real.ok && real.outcome == TB_WHITE_MATES);
+    // Each block's data after the skipped byte and the 14-byte head zeroed:
+    // all-zero LZMA data decodes to zero bytes (draws) from its first few
+    // bytes; only the input left over gives such a block away.
+    std::vector<u8> zeroed = readFile(GTB_DIR + "/kqk.gtb.cp4");
+    ASSERT_GT(zeroed.size(), 100u);
+    for (u32 k = 0; k < 2 * tb::blocksPerSide(29568); ++k)
+        std::fill(zeroed.begin() + getU32(zeroed, 40 + 4 * k) + 15,
+                  zeroed.begin() + getU32(zeroed, 44 + 4 * k), 0);
+    stop();
+    start(4, {writeInOwnDir("zeroed", "kqk.gtb.cp4", zeroed)}, 1);
+    EXPECT_FALSE(probe(in).ok);
+    EXPECT_FALSE(probe(in).ok);  // the endgame stays failed
 }
 
 TEST_F(Tablebases, TableNamesThatAreNotRegularFilesCountAsMissing) {
