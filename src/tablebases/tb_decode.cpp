@@ -1,6 +1,8 @@
 // Block decoders by compression scheme. Stored blocks are untrusted: every
-// decoder must produce exactly the block's entry count and never reads or
-// writes outside its buffers.
+// decoder must produce exactly the block's entry count from exactly the
+// block's stored bytes and never reads or writes outside its buffers. Input
+// left over means the data is not what it seems: all-zero LZMA data, for one,
+// decodes to a block of draws from its first few bytes.
 #include <lzf.h>
 #include <lzma.h>
 #include <zlib.h>
@@ -32,6 +34,10 @@ class BitReader {
         ++position_;
         return true;
     }
+    // Nothing is left but the last byte's padding. The files' blocks end
+    // with a byte that holds 1 to 8 unused bits (a stream that ends on a
+    // byte boundary is followed by one empty byte), so 8 bits may remain.
+    bool used() const { return bits_ - position_ <= 8; }
 
    private:
     const u8* data_;
@@ -89,7 +95,7 @@ bool decodeHuffman(const u8* in, u32 length, u8* out, u32 count) {
         }
         out[i] = tree.nodes[node].symbol;
     }
-    return true;
+    return bits.used();
 }
 
 // ---- scheme 7: run-length code with the escape byte 253
@@ -165,7 +171,8 @@ bool decodeLzma86(const u8* in, u32 length, u8* out, u32 count) {
     stream.next_out = out;
     stream.avail_out = count;
     const lzma_ret ret = lzma_code(&stream, LZMA_FINISH);
-    const bool ok = (ret == LZMA_STREAM_END || ret == LZMA_OK) && stream.total_out == count;
+    const bool ok = (ret == LZMA_STREAM_END || ret == LZMA_OK) && stream.total_out == count &&
+                    stream.avail_in == 0;
     lzma_end(&stream);
     return ok;
 }
@@ -178,13 +185,18 @@ bool tbDecodeBlock(int scheme, const u8* in, u32 length, u8* out, u32 count) {
         case 1:
             return decodeHuffman(in, length, out, count);
         case 2: {
+            // Every byte of lzf input is a command that writes at least one
+            // byte, so the decoder reads it all or its length is wrong.
             if (length == 0) return false;
             const unsigned n = lzf_decompress(in, length, out, BUFFER_SIZE);
             return n == count;
         }
         case 3: {
+            // uncompress2 says how much input the stream took; anything after
+            // the stream's end is not part of the block.
             uLongf n = BUFFER_SIZE;
-            return uncompress(out, &n, in, length) == Z_OK && n == count;
+            uLong used = length;
+            return uncompress2(out, &n, in, &used) == Z_OK && n == count && used == length;
         }
         case 4:
             return decodeLzma86(in, length, out, count);

@@ -4,6 +4,7 @@
 #include <cstring>
 #include <new>
 
+#include "platform/regular_file.h"
 #include "tablebases/tb_internal.h"
 
 namespace tb {
@@ -71,7 +72,9 @@ bool tbOpenFile(int id) {
     const int count = int(p.paths.size());
     for (int step = 0; step < count; ++step) {
         const int dir = (e.nextPath + step) % count;
-        std::FILE* f = std::fopen(tbFilePath(p.paths[dir], e.name, p.scheme).c_str(), "rb");
+        // Anything but a regular file under the name (a FIFO that would hold
+        // the set-up until a writer came, a directory) counts as missing.
+        std::FILE* f = openRegularFile(tbFilePath(p.paths[dir], e.name, p.scheme).c_str());
         if (!f) continue;
         p.openIds[p.openCount++] = id;
         e.file = f;

@@ -1,5 +1,6 @@
 // Index functions, stored bytes and block decoders of the tablebase prober.
 #include <gtest/gtest.h>
+#include <zlib.h>
 
 #include <algorithm>
 #include <cstdlib>
@@ -169,6 +170,8 @@ TEST(TablebaseDecoders, HuffmanBlocksStayInsideTreeAndBitStream) {
     const u8 tooLong[] = {8, 0, 0, 0, 0x01, 0x00};  // 8 symbols, 7 bits left
     EXPECT_FALSE(tbDecodeBlock(1, tooLong, 6, out.data(), 8));
     EXPECT_FALSE(tbDecodeBlock(1, leaf, 6, out.data(), 4));  // count differs from the block's
+    const u8 padded[] = {5, 0, 0, 0, 0x01, 0x00, 0x00};
+    EXPECT_FALSE(tbDecodeBlock(1, padded, 7, out.data(), 5));  // 10 bits left unread
     // Inner nodes without end: the node limit ends the tree.
     std::vector<u8> deep(4 + 200, 0);
     deep[0] = 1;
@@ -190,4 +193,15 @@ TEST(TablebaseDecoders, MalformedCompressedBlocksFail) {
     EXPECT_FALSE(tbDecodeBlock(4, lzma.data(), 18, out.data(), 100));  // shorter than its header
     EXPECT_FALSE(tbDecodeBlock(9, junk.data(), 300, out.data(), 299));
     EXPECT_FALSE(tbDecodeBlock(5, junk.data(), 300, out.data(), 300));
+}
+
+TEST(TablebaseDecoders, ZlibBlocksWithBytesAfterTheirStreamFail) {
+    std::vector<u8> plain(1000), out(BUFFER_SIZE);
+    for (size_t i = 0; i < plain.size(); ++i) plain[i] = u8(i % 7);
+    std::vector<u8> packed(compressBound(uLong(plain.size())) + 1);
+    uLongf length = packed.size();
+    ASSERT_EQ(compress(packed.data(), &length, plain.data(), uLong(plain.size())), Z_OK);
+    ASSERT_TRUE(tbDecodeBlock(3, packed.data(), u32(length), out.data(), 1000));
+    EXPECT_TRUE(std::equal(plain.begin(), plain.end(), out.begin()));
+    EXPECT_FALSE(tbDecodeBlock(3, packed.data(), u32(length + 1), out.data(), 1000));
 }

@@ -1,12 +1,19 @@
 // The tablebase prober against real files: the EPD results, colour exchange,
-// the four compression schemes of the 3-man files, and the probe's edge cases.
+// the four compression schemes of the 3-man files, the finding of files in
+// the directory list, and the probe's edge cases.
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <future>
 #include <sstream>
 #include <string>
+#include <thread>
 
 #include "board/board.h"
 #include "epd_reader.h"
@@ -64,10 +71,19 @@ int movesToMate(const Answer& a, int side) {
     return sideMates ? int(a.plies + 1) / 2 : -int(a.plies / 2);
 }
 
+// The folder of this process's copies of files (both boards' test programs
+// may run at once).
+std::string tempRoot() {
+    return ::testing::TempDir() + "talun_tb_" + std::to_string(getpid());
+}
+
 class Tablebases : public ::testing::Test {
    protected:
     void SetUp() override { start(4, {GTB_DIR}, 16); }
-    void TearDown() override { stop(); }
+    void TearDown() override {
+        stop();
+        std::system(("rm -rf '" + tempRoot() + "'").c_str());
+    }
     static void start(int scheme, const std::vector<std::string>& paths, u32 cacheMB) {
         tbLibraryStart(scheme, paths);
         tbBlockCacheCreate(cacheMB);
@@ -121,8 +137,8 @@ TbProbeInput position(int side, std::initializer_list<std::pair<u32, u8>> white,
 }
 
 constexpr u8 P = 1, N = 2, R = 4, Q = 5, K = 6;
-constexpr u32 A1 = 0, B1 = 1, C1 = 2, D1 = 3, E1 = 4, H1 = 7, A2 = 8, B2 = 9, C3 = 18, E4 = 28,
-              D5 = 35, D6 = 43, E6 = 44, A8 = 56, E8 = 60, H8 = 63;
+constexpr u32 A1 = 0, B1 = 1, C1 = 2, D1 = 3, E1 = 4, H1 = 7, A2 = 8, B2 = 9, C3 = 18, A4 = 24,
+              E4 = 28, D5 = 35, D6 = 43, E6 = 44, A8 = 56, E8 = 60, H8 = 63;
 
 }  // namespace
 
@@ -239,10 +255,14 @@ std::vector<u8> readFile(const std::string& path) {
     return bytes;
 }
 
+std::string ownDir(const std::string& tag) {
+    return tempRoot() + "/" + tag;
+}
+
 // A directory of its own holding one file (a damaged or rewritten copy of a real one).
 std::string writeInOwnDir(const std::string& tag, const std::string& name,
                           const std::vector<u8>& bytes) {
-    const std::string dir = ::testing::TempDir() + "talun_tb_" + tag;
+    const std::string dir = ownDir(tag);
     std::string command = "mkdir -p '" + dir + "'";
     EXPECT_EQ(std::system(command.c_str()), 0);
     std::FILE* f = std::fopen((dir + "/" + name).c_str(), "wb");
@@ -256,6 +276,11 @@ std::string writeInOwnDir(const std::string& tag, const std::string& name,
 
 void putU32(std::vector<u8>& bytes, size_t at, u32 value) {
     for (int i = 0; i < 4; ++i) bytes[at + i] = u8(value >> (8 * i));
+}
+
+u32 getU32(const std::vector<u8>& bytes, size_t at) {
+    return u32(bytes[at]) | u32(bytes[at + 1]) << 8 | u32(bytes[at + 2]) << 16 |
+           u32(bytes[at + 3]) << 24;
 }
 
 // The packed answers of positions in every block of "krk"; FAILED where the probe failed.
@@ -372,10 +397,7 @@ TEST_F(Tablebases, UncompressedFilesReadWithAndWithoutCache) {
     // kqk.gtb made from the blocks of the compressed file.
     const std::vector<u8> packed = readFile(GTB_DIR + "/kqk.gtb.cp4");
     ASSERT_GT(packed.size(), 100u);
-    auto word = [&](size_t at) {
-        return u32(packed[at]) | u32(packed[at + 1]) << 8 | u32(packed[at + 2]) << 16 |
-               u32(packed[at + 3]) << 24;
-    };
+    auto word = [&](size_t at) { return getU32(packed, at); };
     const u32 maxIndex = 29568, perSide = tb::blocksPerSide(maxIndex);
     std::vector<u8> raw, block(tb::BUFFER_SIZE);
     for (u32 k = 0; k < 2 * perSide; ++k) {
@@ -404,5 +426,81 @@ TEST_F(Tablebases, UncompressedFilesReadWithAndWithoutCache) {
             EXPECT_EQ(got[i].plies << 3 | got[i].outcome,
                       expected[i].plies << 3 | expected[i].outcome);
         }
+    }
+}
+
+TEST_F(Tablebases, AnLzmaBlockThatLeavesInputUnreadFailsItsEndgame) {
+    const TbProbeInput in = position(0, {{C1, K}, {A4, Q}}, {{E6, K}});
+    const Answer real = probe(in);
+    ASSERT_TRUE(real.ok && real.outcome == TB_WHITE_MATES);
+    // Each block's data after the skipped byte and the 14-byte head zeroed:
+    // all-zero LZMA data decodes to zero bytes (draws) from its first few
+    // bytes; only the input left over gives such a block away.
+    std::vector<u8> zeroed = readFile(GTB_DIR + "/kqk.gtb.cp4");
+    ASSERT_GT(zeroed.size(), 100u);
+    for (u32 k = 0; k < 2 * tb::blocksPerSide(29568); ++k)
+        std::fill(zeroed.begin() + getU32(zeroed, 40 + 4 * k) + 15,
+                  zeroed.begin() + getU32(zeroed, 44 + 4 * k), 0);
+    stop();
+    start(4, {writeInOwnDir("zeroed", "kqk.gtb.cp4", zeroed)}, 1);
+    EXPECT_FALSE(probe(in).ok);
+    EXPECT_FALSE(probe(in).ok);  // the endgame stays failed
+}
+
+TEST_F(Tablebases, TableNamesThatAreNotRegularFilesCountAsMissing) {
+    stop();
+    // A FIFO named like kqk's file and a directory named like krk's, before
+    // a directory with the real two (few enough files that none is closed).
+    const std::string dir = ownDir("special");
+    const std::string fifo = dir + "/kqk.gtb.cp4";
+    ASSERT_EQ(std::system(("mkdir -p '" + dir + "/krk.gtb.cp4'").c_str()), 0);
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    writeInOwnDir("good", "kqk.gtb.cp4", readFile(GTB_DIR + "/kqk.gtb.cp4"));
+    const std::string good =
+        writeInOwnDir("good", "krk.gtb.cp4", readFile(GTB_DIR + "/krk.gtb.cp4"));
+    std::promise<void> done;
+    std::future<void> finished = done.get_future();
+    std::thread setUp([&] {
+        start(4, {dir, good}, 1);
+        done.set_value();
+    });
+    const bool returned = finished.wait_for(std::chrono::seconds(60)) == std::future_status::ready;
+    if (!returned) {
+        // A writer releases the opening that waits for one, so the test ends.
+        const int writer = open(fifo.c_str(), O_WRONLY | O_NONBLOCK);
+        if (writer >= 0) close(writer);
+    }
+    setUp.join();
+    ASSERT_TRUE(returned) << "the set-up waited on the FIFO";
+    const Answer kqk = probe(position(0, {{C1, K}, {A4, Q}}, {{E6, K}}));
+    EXPECT_TRUE(kqk.ok && kqk.outcome == TB_WHITE_MATES);
+    const Answer krk = probe(position(0, {{E1, K}, {H1, R}}, {{E6, K}}));
+    EXPECT_TRUE(krk.ok && krk.outcome == TB_WHITE_MATES);
+}
+
+TEST_F(Tablebases, AReopenedFileIsSoughtFirstInTheDirectoryAfterTheLastThatHeldIt) {
+    stop();
+    const std::vector<u8> kqk = readFile(GTB_DIR + "/kqk.gtb.cp4");
+    const std::string a = ownDir("turn_a"), b = ownDir("turn_b"), c = ownDir("turn_c");
+    writeInOwnDir("turn_b", "kqk.gtb.cp4", kqk);
+    start(4, {a, b, c}, 1);
+    int id = -1;
+    const u8 white[] = {K, Q, 0}, black[] = {K, 0};
+    ASSERT_TRUE(tb::tbFindIdByName(white, black, id));
+    // Which directory's copy the endgame has open, by the file's identity.
+    auto openFrom = [&](const std::string& dir) {
+        struct stat held, copy;
+        std::FILE* f = tb::endgameTable()[id].file;
+        return f && fstat(fileno(f), &held) == 0 &&
+               stat((dir + "/kqk.gtb.cp4").c_str(), &copy) == 0 && held.st_ino == copy.st_ino &&
+               held.st_dev == copy.st_dev;
+    };
+    EXPECT_TRUE(openFrom(b));
+    writeInOwnDir("turn_a", "kqk.gtb.cp4", kqk);
+    writeInOwnDir("turn_c", "kqk.gtb.cp4", kqk);
+    for (const std::string& next : {c, a, b}) {
+        tb::tbCloseAllFiles();
+        ASSERT_TRUE(tb::tbOpenFile(id));
+        EXPECT_TRUE(openFrom(next)) << next;
     }
 }
