@@ -1,10 +1,12 @@
 #include "eval/pawn_hash.h"
 
 #include <cassert>
+#include <memory>
 #include <new>
 
 #include "board/tables.h"
 #include "eval/eval_tables.h"
+#include "platform/large_block.h"
 
 using namespace evaltables;
 
@@ -19,14 +21,22 @@ u64 entriesFor(u32 sizeMB) {
     return n;
 }
 
+// Mapped, not taken from the heap (see platform/large_block.h); every entry
+// value-initialised (both words 0). nullptr when the memory cannot be had.
 PawnHashEntry* allocateEntries(u64 n) {
-    return new (std::nothrow) PawnHashEntry[n];
+    auto* entries = static_cast<PawnHashEntry*>(mapLargeBlock(n * sizeof(PawnHashEntry)));
+    if (entries != nullptr) std::uninitialized_value_construct_n(entries, n);
+    return entries;
+}
+
+void releaseEntries(PawnHashEntry* entries, u64 n) {
+    unmapLargeBlock(entries, n * sizeof(PawnHashEntry));
 }
 
 }  // namespace
 
 PawnHashTable::~PawnHashTable() {
-    delete[] entries;
+    releaseEntries(entries, entryCount());
 }
 
 PawnHashTable* PawnHashTable::create(u32 sizeMB) {
@@ -41,9 +51,9 @@ PawnHashTable* PawnHashTable::create(u32 sizeMB) {
 
 bool PawnHashTable::resize(u32 sizeMB) {
     const u64 n = entriesFor(sizeMB);
-    PawnHashEntry* fresh = allocateEntries(n);  // value-initialised: every word 0
+    PawnHashEntry* fresh = allocateEntries(n);
     if (!fresh) return false;
-    delete[] entries;
+    releaseEntries(entries, entryCount());
     entries = fresh;
     mask = u32(n - 1);
     pawnHashHits.store(0, std::memory_order_relaxed);

@@ -1,6 +1,8 @@
 #include "search/transposition_table.h"
 
-#include <new>
+#include <memory>
+
+#include "platform/large_block.h"
 
 namespace {
 std::atomic<u64> allocationLimit{0};
@@ -27,7 +29,7 @@ TranspositionTable::~TranspositionTable() {
 }
 
 void TranspositionTable::release() {
-    delete[] reinterpret_cast<TTBucket*>(entries);
+    unmapLargeBlock(entries, size_t(entryCount) * sizeof(TTEntry));
     entries = nullptr;
     entryCount = 0;
     bucketMask = 0;
@@ -37,9 +39,13 @@ bool TranspositionTable::allocate(u32 count) {
     release();
     if (count < TT_BUCKET_SIZE || !tableAllocationAllowed(u64(count) * sizeof(TTEntry)))
         return false;
-    // Value-initialised: every entry starts empty (both words 0).
-    TTBucket* buckets = new (std::nothrow) TTBucket[count / TT_BUCKET_SIZE]();
+    // Mapped, not taken from the heap (see platform/large_block.h); page
+    // alignment keeps every bucket on one cache line.
+    const size_t bucketCount = count / TT_BUCKET_SIZE;
+    auto* buckets = static_cast<TTBucket*>(mapLargeBlock(bucketCount * sizeof(TTBucket)));
     if (buckets == nullptr) return false;
+    // Value-initialised: every entry starts empty (both words 0).
+    std::uninitialized_value_construct_n(buckets, bucketCount);
     entries = buckets[0].entries;
     entryCount = count;
     bucketMask = count / TT_BUCKET_SIZE - 1;
