@@ -1,5 +1,6 @@
 // The developer commands "selftest", "test", "randpos", "randgames" and "tune".
 #include <cstdio>
+#include <memory>
 #include <string>
 
 #include "engine/settings.h"
@@ -71,6 +72,9 @@ bool WBEngine::cmdTest(const Args& a) {
         printAndFlush("# ERROR: failed to open file \"" + a[0] + "\" for reading\n");
         return false;
     }
+    // The lines are set on a copy of the game board, so that a run that
+    // fails leaves the game as it was.
+    auto board = std::make_unique<Board>(*player.board);
     std::string line;
     bool cut = false;
     for (int number = 1; readBoundedLine(file, line, cut); ++number) {
@@ -80,7 +84,7 @@ bool WBEngine::cmdTest(const Args& a) {
         std::printf("Running test no. %d for FEN:\n%s\n\n", number, shown.c_str());
         // A NUL byte inside the line would hide the rest of it from the reader.
         const bool legal =
-            !cut && line.find('\0') == std::string::npos && player.board->setFEN(line.c_str());
+            !cut && line.find('\0') == std::string::npos && board->setFEN(line.c_str());
         if (!legal) std::printf("# ERROR: illegal FEN: \"%s\"\n", shown.c_str());
         std::printf("\n");
         std::fflush(stdout);
@@ -88,8 +92,11 @@ bool WBEngine::cmdTest(const Args& a) {
     // A file that cannot be read to its end (an I/O error) is no successful run.
     const bool readError = std::ferror(file) != 0;
     std::fclose(file);
-    if (readError) printAndFlush("# ERROR: failed to read file \"" + a[0] + "\"\n");
-    return cmdNew({}) && !readError;
+    if (readError) {
+        printAndFlush("# ERROR: failed to read file \"" + a[0] + "\"\n");
+        return false;
+    }
+    return cmdNew({});
 }
 
 bool WBEngine::cmdRandPos(const Args& a) {
@@ -113,9 +120,12 @@ bool WBEngine::cmdRandPos(const Args& a) {
                 return false;
             }
         }
+        // The positions are made on a copy of the game board, so that a file
+        // that cannot be written leaves the game as it was.
+        auto board = std::make_unique<Board>(*player.board);
         bool written = true;
         for (i64 i = 0; i < count && written; ++i) {
-            setRandomPositionFen(*player.board, fen);
+            setRandomPositionFen(*board, fen);
             written = std::fputs(fen, out) >= 0 && std::fputc('\n', out) != EOF;
         }
         written = std::fflush(out) == 0 && written;
@@ -123,8 +133,6 @@ bool WBEngine::cmdRandPos(const Args& a) {
             written = std::fclose(out) == 0 && written;
             if (!written) {
                 printAndFlush("# ERROR: failed to write file \"" + a[1] + "\"\n");
-                positionChanged = true;
-                cmdNew({});
                 return false;
             }
             printAndFlush("Wrote " + std::to_string(count) + " random FENs to file \"" + a[1] +

@@ -34,6 +34,28 @@ struct EngineWithBoard {
 
 }  // namespace
 
+// A file command that fails keeps the game: position, record and force mode.
+TEST(DevCommands, FileErrorsKeepTheGame) {
+    EngineWithBoard e;
+    WBEngine& engine = e.engine;
+    const std::string folder = testing::TempDir();
+    testing::internal::CaptureStdout();
+    ASSERT_TRUE(engine.cmdSetBoard({"4k3/8/8/8/8/8/8/4K2R", "w", "K", "-", "0", "1"}));
+    ASSERT_TRUE(engine.cmdUserMove({"e1g1"}));
+    const HashKey key = engine.player.board->current().key;
+    EXPECT_FALSE(engine.cmdRandPos({"5", "/dev/full"}));
+    EXPECT_FALSE(engine.cmdTest({folder}));
+    const std::string out = testing::internal::GetCapturedStdout();
+    EXPECT_NE(out.find("# ERROR: failed to write file \"/dev/full\"\n"), std::string::npos) << out;
+    EXPECT_NE(out.find("# ERROR: failed to open file \"" + folder + "\" for reading\n"),
+              std::string::npos)
+        << out;
+    EXPECT_EQ(engine.player.board->current().key, key);
+    EXPECT_EQ(engine.player.plyCount, 1u);
+    EXPECT_TRUE(engine.forceMode);
+    EXPECT_EQ(engine.engineColor, NO_COLOR);
+}
+
 // A line far longer than any FEN text is refused, shown cut, and the next
 // line is read as usual.
 TEST(DevCommands, OverlongTestLineIsRefusedAndSkipped) {
