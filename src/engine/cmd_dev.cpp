@@ -1,11 +1,20 @@
 // The developer commands "selftest", "test", "randpos", "randgames" and "tune".
 #include <cstdio>
+#include <memory>
 #include <string>
 
 #include "engine/settings.h"
 #include "engine/wbengine.h"
+#include "platform/regular_file.h"
 
 namespace {
+
+// The most characters of a test-file line that are kept. A FEN text stays
+// under 100 characters (71 for the squares and slashes, then side, castling
+// rights, en-passant square and two move counters), so no real position
+// comes near this; a longer line is refused, and a file without line ends
+// cannot make the reader hold more than this.
+constexpr size_t MAX_TEST_LINE = 1024;
 
 // Sets a random position on the board and writes its FEN text into `fen`
 // (at least 90 characters). A board without a random-position generator
@@ -20,14 +29,20 @@ void setRandomPositionFen(B& board, char* fen) {
     }
 }
 
-// Reads one line of any length, without its line feed; false at the end of
-// the file when nothing was read.
-bool readWholeLine(FILE* file, std::string& line) {
+// Reads one line without its line feed, keeping its first MAX_TEST_LINE
+// characters; the rest of a longer line is read and dropped, and `cut` says
+// so. False at the end of the file when nothing was read.
+bool readBoundedLine(FILE* file, std::string& line, bool& cut) {
     line.clear();
+    cut = false;
     int c;
     while ((c = std::getc(file)) != EOF) {
         if (c == '\n') return true;
-        line += char(c);
+        if (line.size() < MAX_TEST_LINE) {
+            line += char(c);
+        } else {
+            cut = true;
+        }
     }
     return !line.empty();
 }
@@ -50,28 +65,38 @@ bool WBEngine::cmdSelfTest(const Args&) {
 
 bool WBEngine::cmdTest(const Args& a) {
     if (a.empty()) return cmdNew(a);
-    FILE* file = std::fopen(a[0].c_str(), "rb");
+    // Only a regular file: a folder or a device such as /dev/zero has no
+    // lines to test, and a FIFO would wait for a writer.
+    FILE* file = openRegularFile(a[0].c_str());
     if (!file) {
         printAndFlush("# ERROR: failed to open file \"" + a[0] + "\" for reading\n");
         return false;
     }
+    // The lines are set on a copy of the game board, so that a run that
+    // fails leaves the game as it was.
+    auto board = std::make_unique<Board>(*player.board);
     std::string line;
-    for (int number = 1; readWholeLine(file, line); ++number) {
+    bool cut = false;
+    for (int number = 1; readBoundedLine(file, line, cut); ++number) {
         trimLineEnd(line);
-        const std::string shown = printable(line);
+        // A cut line is shown with "..." where its rest was dropped.
+        const std::string shown = printable(line) + (cut ? "..." : "");
         std::printf("Running test no. %d for FEN:\n%s\n\n", number, shown.c_str());
         // A NUL byte inside the line would hide the rest of it from the reader.
         const bool legal =
-            line.find('\0') == std::string::npos && player.board->setFEN(line.c_str());
+            !cut && line.find('\0') == std::string::npos && board->setFEN(line.c_str());
         if (!legal) std::printf("# ERROR: illegal FEN: \"%s\"\n", shown.c_str());
         std::printf("\n");
         std::fflush(stdout);
     }
-    // A file that cannot be read (a folder, an I/O error) is no successful run.
+    // A file that cannot be read to its end (an I/O error) is no successful run.
     const bool readError = std::ferror(file) != 0;
     std::fclose(file);
-    if (readError) printAndFlush("# ERROR: failed to read file \"" + a[0] + "\"\n");
-    return cmdNew({}) && !readError;
+    if (readError) {
+        printAndFlush("# ERROR: failed to read file \"" + a[0] + "\"\n");
+        return false;
+    }
+    return cmdNew({});
 }
 
 bool WBEngine::cmdRandPos(const Args& a) {
@@ -95,9 +120,12 @@ bool WBEngine::cmdRandPos(const Args& a) {
                 return false;
             }
         }
+        // The positions are made on a copy of the game board, so that a file
+        // that cannot be written leaves the game as it was.
+        auto board = std::make_unique<Board>(*player.board);
         bool written = true;
         for (i64 i = 0; i < count && written; ++i) {
-            setRandomPositionFen(*player.board, fen);
+            setRandomPositionFen(*board, fen);
             written = std::fputs(fen, out) >= 0 && std::fputc('\n', out) != EOF;
         }
         written = std::fflush(out) == 0 && written;
@@ -105,8 +133,6 @@ bool WBEngine::cmdRandPos(const Args& a) {
             written = std::fclose(out) == 0 && written;
             if (!written) {
                 printAndFlush("# ERROR: failed to write file \"" + a[1] + "\"\n");
-                positionChanged = true;
-                cmdNew({});
                 return false;
             }
             printAndFlush("Wrote " + std::to_string(count) + " random FENs to file \"" + a[1] +

@@ -147,7 +147,12 @@ bool WBEngine::cmdSetBoard(const Args& a) {
     std::string fen = a[0];
     for (size_t i = 1; i < a.size(); i++) fen += " " + a[i];
     // A refused text leaves the position, the game record and the modes alone.
-    if (!player.board->setFEN(fen.c_str())) return false;
+    // The interface must hear of it: it would otherwise go on as if the new
+    // position stood, and send moves that are illegal in the old one.
+    if (!player.board->setFEN(fen.c_str())) {
+        printAndFlush("tellusererror Illegal position\n");
+        return false;
+    }
     // The set-up starts a new game record: take-backs never reach before it.
     player.plyCount = 0;
     positionChanged = true;

@@ -1,11 +1,13 @@
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <memory>
 #include <string>
 
 #include "engine/random_games.h"
 #include "engine/self_test.h"
+#include "engine/wbengine.h"
 #include "search/chess_player.h"
 
 namespace {
@@ -18,7 +20,64 @@ struct PlayerWithBoard {
     }
 };
 
+// A WBEngine with its board and small hash tables, for the command handlers.
+struct EngineWithBoard {
+    WBEngine engine;
+    EngineWithBoard() {
+        engine.player.board = new Board();
+        engine.player.board->resetBoard();
+        engine.player.board->setFEN(START_FEN);
+        engine.player.ttHashSizeMB = 1;
+        engine.player.pawnHashSizeMB = 1;
+    }
+};
+
 }  // namespace
+
+// A file command that fails keeps the game: position, record and force mode.
+TEST(DevCommands, FileErrorsKeepTheGame) {
+    EngineWithBoard e;
+    WBEngine& engine = e.engine;
+    const std::string folder = testing::TempDir();
+    testing::internal::CaptureStdout();
+    ASSERT_TRUE(engine.cmdSetBoard({"4k3/8/8/8/8/8/8/4K2R", "w", "K", "-", "0", "1"}));
+    ASSERT_TRUE(engine.cmdUserMove({"e1g1"}));
+    const HashKey key = engine.player.board->current().key;
+    EXPECT_FALSE(engine.cmdRandPos({"5", "/dev/full"}));
+    EXPECT_FALSE(engine.cmdTest({folder}));
+    const std::string out = testing::internal::GetCapturedStdout();
+    EXPECT_NE(out.find("# ERROR: failed to write file \"/dev/full\"\n"), std::string::npos) << out;
+    EXPECT_NE(out.find("# ERROR: failed to open file \"" + folder + "\" for reading\n"),
+              std::string::npos)
+        << out;
+    EXPECT_EQ(engine.player.board->current().key, key);
+    EXPECT_EQ(engine.player.plyCount, 1u);
+    EXPECT_TRUE(engine.forceMode);
+    EXPECT_EQ(engine.engineColor, NO_COLOR);
+}
+
+// A line far longer than any FEN text is refused, shown cut, and the next
+// line is read as usual.
+TEST(DevCommands, OverlongTestLineIsRefusedAndSkipped) {
+    EngineWithBoard e;
+    const std::string path = testing::TempDir() + "talun_long_line.fen";
+    FILE* file = std::fopen(path.c_str(), "wb");
+    ASSERT_NE(file, nullptr);
+    const std::string longLine(100000, 'x');
+    std::fprintf(file, "%s\n8/8/8/8/8/8/8/K6k w - - 0 1\n", longLine.c_str());
+    std::fclose(file);
+    testing::internal::CaptureStdout();
+    EXPECT_TRUE(e.engine.cmdTest({path}));
+    const std::string out = testing::internal::GetCapturedStdout();
+    std::remove(path.c_str());
+    EXPECT_LT(out.size(), longLine.size()) << out.substr(0, 300);
+    EXPECT_EQ(out.find("Running test no. 1 for FEN:\nxxx"), 0u) << out.substr(0, 300);
+    EXPECT_NE(out.find("# ERROR: illegal FEN: \"xxx"), std::string::npos) << out.substr(0, 300);
+    const size_t second =
+        out.find("Running test no. 2 for FEN:\n8/8/8/8/8/8/8/K6k w - - 0 1\n\n\n");
+    EXPECT_NE(second, std::string::npos) << out.substr(0, 300);
+    EXPECT_EQ(out.find("# ERROR", second), std::string::npos) << out.substr(second);
+}
 
 // A thousand random games: every count agrees with the others, no game runs
 // past the game record, and the board ends in the start position.
