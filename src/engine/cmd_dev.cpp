@@ -14,7 +14,7 @@ namespace {
 // rights, en-passant square and two move counters), so no real position
 // comes near this; a longer line is refused, and a file without line ends
 // cannot make the reader hold more than this.
-constexpr size_t MAX_TEST_LINE = 1024;
+constexpr size_t MAX_TEST_LINE = 127;
 
 // Sets a random position on the board and writes its FEN text into `fen`
 // (at least 90 characters). A board without a random-position generator
@@ -114,7 +114,7 @@ bool WBEngine::cmdRandPos(const Args& a) {
         if (count < 1) return false;
         FILE* out = stdout;
         if (a.size() > 1) {
-            out = std::fopen(a[1].c_str(), "w");
+            out = openForWritingNoWait(a[1].c_str());
             if (!out) {
                 printAndFlush("# ERROR: failed to open file \"" + a[1] + "\" for writing\n");
                 return false;

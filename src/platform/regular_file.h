@@ -8,3 +8,8 @@
 // before anything reads it. Answers nullptr for anything else; the caller
 // owns the stream.
 std::FILE* openRegularFile(const char* path);
+
+// Opens PATH for writing (created or emptied) without waiting: a FIFO that
+// no process reads fails at once instead of holding the caller until a
+// reader comes. Answers nullptr when it cannot be opened.
+std::FILE* openForWritingNoWait(const char* path);
