@@ -13,8 +13,8 @@ The program is started in an empty temporary folder. Transcript lines:
   @fifo NAME          a named pipe NAME in the folder (never written to)
   > TEXT              send TEXT and a newline to standard input
   >> TEXT             send TEXT without a newline
-  @wait REGEX         wait (up to 60 s) until an output line matches REGEX
-  @sleep SECONDS      pause
+  @wait REGEX         wait (up to TIMEOUT) until an output line matches REGEX
+  @sleep SECONDS      pause (never to wait for output: @wait does that)
   @close              close standard input here (default: after the last line)
   < TEXT              an output line that must be exactly TEXT
   <re REGEX           an output line that must match REGEX in full
@@ -41,7 +41,10 @@ import tempfile
 import threading
 import time
 
-TIMEOUT = 120
+# Seconds for each wait and for the program's exit after its input ends: room
+# for a sanitizer build on a machine busy with other work, whose slowest
+# transcripts take half a minute when the machine is idle.
+TIMEOUT = 600
 
 
 def program_name(program):

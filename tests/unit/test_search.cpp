@@ -162,7 +162,7 @@ TEST(SearchStop, TimeoutStopsEveryLevelAfterOneTest) {
     EXPECT_EQ(t.board().historyIndex, 0u);
 }
 
-TEST(SearchLimits, DeepPliesAndAFullHistoryDoNotOverrun) {
+TEST(SearchLimits, PliesNearTheLimitAndAFullHistoryDoNotOverrun) {
     TestSearch t("r1bq1rk1/pp2bppp/2n1pn2/3p4/2PP4/2N1PN2/PP1B1PPP/R2QKB1R w KQ - 0 8");
     PvLine pv{0, {}};
     Score s = t.searcher->searchNode<WHITE>(-MATE_SCORE, MATE_SCORE, MAX_SEARCH_PLY - 2, 6, pv);
