@@ -1,7 +1,6 @@
 #include "eval/pawn_hash.h"
 
 #include <cassert>
-#include <memory>
 #include <new>
 
 #include "board/tables.h"
@@ -24,9 +23,7 @@ u64 entriesFor(u32 sizeMB) {
 // Mapped, not taken from the heap (see platform/large_block.h); every entry
 // value-initialised (both words 0). nullptr when the memory cannot be had.
 PawnHashEntry* allocateEntries(u64 n) {
-    auto* entries = static_cast<PawnHashEntry*>(mapLargeBlock(n * sizeof(PawnHashEntry)));
-    if (entries != nullptr) std::uninitialized_value_construct_n(entries, n);
-    return entries;
+    return mapLargeArray<PawnHashEntry>(n);
 }
 
 void releaseEntries(PawnHashEntry* entries, u64 n) {

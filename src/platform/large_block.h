@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <memory>
 
 // Zero-filled, page-aligned memory mapped straight from the system, for the
 // hash tables of megabytes that are freed and made again at every "new".
@@ -13,3 +14,14 @@
 // bytes); unmapLargeBlock takes the same byte count and accepts nullptr.
 void* mapLargeBlock(std::size_t bytes);
 void unmapLargeBlock(void* block, std::size_t bytes);
+
+// N value-initialised objects of T in a mapped block (nullptr when the system
+// gives no memory); hand it back with unmapLargeBlock(block, n * sizeof(T)).
+// The objects are constructed, so every page is touched here and not later
+// in the search.
+template <class T>
+T* mapLargeArray(std::size_t n) {
+    auto* block = static_cast<T*>(mapLargeBlock(n * sizeof(T)));
+    if (block != nullptr) std::uninitialized_value_construct_n(block, n);
+    return block;
+}

@@ -1,7 +1,5 @@
 #include "search/transposition_table.h"
 
-#include <memory>
-
 #include "platform/large_block.h"
 
 namespace {
@@ -42,10 +40,9 @@ bool TranspositionTable::allocate(u32 count) {
     // Mapped, not taken from the heap (see platform/large_block.h); page
     // alignment keeps every bucket on one cache line.
     const size_t bucketCount = count / TT_BUCKET_SIZE;
-    auto* buckets = static_cast<TTBucket*>(mapLargeBlock(bucketCount * sizeof(TTBucket)));
-    if (buckets == nullptr) return false;
     // Value-initialised: every entry starts empty (both words 0).
-    std::uninitialized_value_construct_n(buckets, bucketCount);
+    auto* buckets = mapLargeArray<TTBucket>(bucketCount);
+    if (buckets == nullptr) return false;
     entries = buckets[0].entries;
     entryCount = count;
     bucketMask = count / TT_BUCKET_SIZE - 1;
