@@ -68,7 +68,8 @@ bool WBEngine::cmdTime(const Args& a) {
     i64 remaining = 0;
     // Negative is legal: the interface reports an overstepped clock that way.
     if (!parseStrictNumber(a[0], MAX_TIME_NUMBER, remaining)) return false;
-    i64 fullMove = player.plyCount / 2 + 1;
+    // Runs also while search thread 0 hands over its move.
+    i64 fullMove = player.recordedPlies() / 2 + 1;
     i64 movesPerSession = clock.movesPerSession;
     i64 sessions = movesPerSession == 0 ? 1 : (fullMove + movesPerSession - 1) / movesPerSession;
     clock.elapsed = sessions * clock.timePerSession + fullMove * clock.increment - remaining;

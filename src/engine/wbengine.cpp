@@ -61,9 +61,14 @@ void WBEngine::makeEngineMove(Move move) {
         fflush(stdout);
         return;
     }
-    if (player.claimsDraw(move)) printAndFlush("offer draw\n");
-    printf("# making engine move: %s\n", text);
-    player.playGameMove(move);
+    {
+        // The draw test plays the move and takes it back: "time" must see
+        // neither that nor a half-made move.
+        std::lock_guard<std::mutex> record(player.gameRecordMutex);
+        if (player.claimsDraw(move)) printAndFlush("offer draw\n");
+        printf("# making engine move: %s\n", text);
+        player.playGameMove(move);
+    }
     positionChanged = true;
     printf("move %s\n", text);
     if (player.ponderMove != NO_MOVE) {

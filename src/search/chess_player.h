@@ -3,6 +3,7 @@
 #pragma once
 
 #include <atomic>
+#include <mutex>
 
 #include "board/board.h"
 #include "search/clock.h"
@@ -59,7 +60,6 @@ class ChessPlayer : public SearchInterface {
     // ---- game-level moves
     void generateLegalMoves(MoveList& list, bool& inCheck);
     bool parseMove(const char* text, Move& move);
-    bool randomLegalMove(Move& move);
     bool claimsDraw(Move move);
     bool checkGameEnd();
 
@@ -69,6 +69,13 @@ class ChessPlayer : public SearchInterface {
     static constexpr u32 SEARCH_HISTORY_ROOM = 128;
     static constexpr u32 MAX_GAME_PLIES = HISTORY_SIZE - SEARCH_HISTORY_ROOM;
     bool isGameRecordFull() const { return plyCount >= MAX_GAME_PLIES; }
+    // Search thread 0 changes the game record when it hands over its move,
+    // while the command loop reads on and may run a command that reads the
+    // record ("time"). The hand-over holds this lock while it changes the
+    // record, and such a command reads under it; a thread that runs while no
+    // search does needs no lock.
+    std::mutex gameRecordMutex;
+    u32 recordedPlies();  // plyCount under the lock
     // Records and makes a legal move of the side to move; the record must not be full.
     void playGameMove(Move move);
     // Takes back the last recorded ply; false when the record is empty.

@@ -12,6 +12,11 @@ void ChessPlayer::playGameMove(Move move) {
     plyCount++;
 }
 
+u32 ChessPlayer::recordedPlies() {
+    std::lock_guard<std::mutex> lock(gameRecordMutex);
+    return plyCount;
+}
+
 bool ChessPlayer::takeBackGameMove() {
     if (plyCount == 0) return false;
     plyCount--;

@@ -95,7 +95,3 @@ void ChessPlayer::generateLegalMoves(MoveList& list, bool& inCheck) {
 bool ChessPlayer::parseMove(const char* text, Move& move) {
     return ::parseMove(*board, text, move);
 }
-
-bool ChessPlayer::randomLegalMove(Move& move) {
-    return ::randomLegalMove(*board, move);
-}

@@ -10,5 +10,6 @@ void generateLegalMoves(Board& board, MoveList& list, bool& inCheck);
 // Coordinate text (e2e4, e7e8q; files and promotion letter in either case)
 // matched against the legal moves. False, and `move` untouched, otherwise.
 bool parseMove(Board& board, const char* text, Move& move);
-// A legal move drawn with rand(); false when there is none.
+// A legal move drawn with rand(); false when there is none. Search thread 0
+// draws the random game's move on its own copy of the game board.
 bool randomLegalMove(Board& board, Move& move);

@@ -9,6 +9,7 @@
 #include "book/book.h"
 #include "eval/pawn_hash.h"
 #include "search/chess_player.h"
+#include "search/game_moves.h"
 #include "search/search_output.h"
 #include "search/threads.h"
 #include "search/time_control.h"
@@ -31,13 +32,12 @@ void startSearchClock(Clock& clock) {
     }
 }
 
-// The legal move of the game position that a book move names, or 0. A book is
-// data from outside: an entry that does not fit the position is not played.
-Move legalBookMove(ChessPlayer& player, Move bookMove) {
+// The legal move of the position that a book move names, or 0. A book is data
+// from outside: an entry that does not fit the position is not played.
+Move legalBookMove(Board& position, Move bookMove) {
     MoveList list;
-    list.clear();
     bool inCheck = false;
-    player.generateLegalMoves(list, inCheck);
+    generateLegalMoves(position, list, inCheck);
     for (u32 i = 0; i < list.count; ++i) {
         Move m = list.move(i);
         if (moveFrom(m) != moveFrom(bookMove) || moveTo(m) != moveTo(bookMove)) continue;
@@ -49,11 +49,12 @@ Move legalBookMove(ChessPlayer& player, Move bookMove) {
     return NO_MOVE;
 }
 
-Move bookMove(ChessPlayer& player) {
+// `position` is a copy of the game position that this thread may change.
+Move bookMove(ChessPlayer& player, Board& position) {
     if (player.book == nullptr) player.book = new Book(player.bookFilePath);
     Move m = NO_MOVE;
-    if (!player.book->probe(*player.board, m)) return NO_MOVE;
-    return legalBookMove(player, m);
+    if (!player.book->probe(position, m)) return NO_MOVE;
+    return legalBookMove(position, m);
 }
 
 // The budget of this move, with its four lines; returns the allocation.
@@ -102,8 +103,16 @@ void mainThreadWork(ChessPlayer& player, SearchThread& thread) {
     TimeAllocation budget{};
     const bool timeControl = clock.timeControlOn != 0;
     if (timeControl) budget = allocateMoveTime(player);
-    if (player.randomMoveMode && !player.randomLegalMove(move)) move = NO_MOVE;
-    if (move == NO_MOVE && timeControl && player.bookEnabled) move = bookMove(player);
+    // The helpers are copying the game board as they start, so no thread may
+    // write it now; the legality tests of the 0x88 board make and unmake
+    // moves. The move without search is looked for on thread 0's own board,
+    // which its search overwrites anyway; a copy draws the same moves.
+    const bool randomMove = player.randomMoveMode != 0;
+    const bool book = timeControl && player.bookEnabled;
+    Board& position = thread.searcher.board;
+    if (randomMove || book) position = *player.board;
+    if (randomMove && !randomLegalMove(position, move)) move = NO_MOVE;
+    if (move == NO_MOVE && book) move = bookMove(player, position);
 
     if (move == NO_MOVE) {
         if (player.pawnHashTable != nullptr) player.pawnHashTable->pawnHashHits.store(0);
@@ -126,11 +135,14 @@ void mainThreadWork(ChessPlayer& player, SearchThread& thread) {
     }
 
     stopSecondaryThreads(player);
+    // The clock stops before the move goes out: the interface answers a move
+    // with "time", which sets the used time while this thread is still busy,
+    // and a later stop would add this search's time to it once more.
+    clock.stop();
     // A search stopped by the controller hands out no move, whatever its source.
     if (move != NO_MOVE && !thread.searcher.aborted.load(std::memory_order_relaxed)) {
         player.engineInterface->makeEngineMove(move);
     }
-    clock.stop();
     // Idle only now: until the move is made, no command may change the game
     // position or start another search.
     thread.markIdle();

@@ -16,6 +16,8 @@ The program is started in an empty temporary folder. Transcript lines:
   @wait REGEX         wait (up to TIMEOUT) until an output line matches REGEX
   @sleep SECONDS      pause (never to wait for output: @wait does that)
   @close              close standard input here (default: after the last line)
+  @repeat N           the following lines up to @end, N times over (no @file
+                      or @hexfile inside)
   < TEXT              an output line that must be exactly TEXT
   <re REGEX           an output line that must match REGEX in full
   <*                  any number of output lines (as few as possible)
@@ -68,11 +70,31 @@ def board_lines(lines, name):
     return kept
 
 
+def expand_repeats(lines):
+    """Replaces every @repeat N ... @end block by N copies of its lines."""
+    out, i = [], 0
+    while i < len(lines):
+        if not lines[i].startswith("@repeat "):
+            out.append(lines[i])
+            i += 1
+            continue
+        count, body = int(lines[i][8:]), []
+        i += 1
+        while i < len(lines) and lines[i] != "@end":
+            body.append(lines[i])
+            i += 1
+        if i == len(lines):
+            raise SystemExit("@repeat without @end")
+        i += 1
+        out.extend(body * count)
+    return out
+
+
 def parse(path, data_dir, name="TalunBB"):
     steps, expected, files, args, env = [], [], {}, [], {}
     forbidden, counted, fifos = [], [], []
     with open(path, encoding="utf-8") as f:
-        lines = board_lines(f.read().split("\n"), name)
+        lines = expand_repeats(board_lines(f.read().split("\n"), name))
     if lines and lines[-1] == "":
         lines.pop()
     i = 0

@@ -12,14 +12,16 @@
 #include "search/chess_player.h"
 
 // Receives the engine's move and checks that the search is still marked busy
-// while the move is being made.
+// while the move is being made, and whether the clock still ran then.
 struct MoveCatcher : EngineInterface {
     ChessPlayer* player = nullptr;
     std::atomic<Move> move{NO_MOVE};
     std::atomic<int> calls{0};
     std::atomic<bool> busyWhileMaking{true};
+    std::atomic<bool> clockRanWhileMaking{false};
     void makeEngineMove(Move m) override {
         if (!player->isSearchBusy()) busyWhileMaking = false;
+        if (player->clock->running) clockRanWhileMaking = true;
         move = m;
         calls++;
     }

@@ -7,6 +7,7 @@
 #include <cctype>
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <initializer_list>
 #include <sstream>
@@ -14,6 +15,7 @@
 #include <thread>
 
 #include "book/book.h"
+#include "search/game_moves.h"
 #include "search/threads.h"
 #include "test_engine_support.h"
 
@@ -218,8 +220,18 @@ TEST(SearchPlaying, RandomMoveMode) {
     e.clock.timePerSession = 1000;
     StdoutCapture capture;
     for (int i = 0; i < 5; ++i) EXPECT_TRUE(e.isLegal(e.search()));
+    // Thread 0 draws on a copy of the game board: the same random number
+    // gives the same move as on the board itself.
+    std::srand(20261209);
+    Move drawn = NO_MOVE;
+    ASSERT_TRUE(randomLegalMove(*e.player.board, drawn));
+    std::srand(20261209);
+    EXPECT_EQ(e.search(), drawn);
     capture.finish();
     EXPECT_EQ(e.player.outOfBook, 0);
+    // The clock stops before the move goes out: the interface answers a move
+    // with "time", and a clock stopped after that would add to what it set.
+    EXPECT_FALSE(e.catcher.clockRanWhileMaking);
 }
 
 TEST(SearchPlaying, AnalysisHandsOutNoMoveAndStopsOnRequest) {

@@ -5,8 +5,12 @@
 
 #include <atomic>
 #include <chrono>
+#include <cstring>
+#include <functional>
+#include <string>
 #include <thread>
 
+#include "engine/wbengine.h"
 #include "search/chess_player.h"
 #include "search/threads.h"
 #include "test_search_support.h"
@@ -114,4 +118,91 @@ TEST(SearchConcurrency, PreparationWaitsWhileASearchRuns) {
     std::string out = testing::internal::GetCapturedStdout();
     EXPECT_EQ(player->transpositionTable->entryCount, 131072u);
     EXPECT_NE(out.find("# new size of TT hash: 2 MB"), std::string::npos);
+}
+
+namespace {
+
+// A whole engine with four search threads, for moves that thread 0 hands over
+// without a search (random and book moves): the hand-over then meets the
+// helpers' start, when they copy the game board.
+struct FourThreadEngine {
+    WBEngine engine;
+    ChessPlayer& player = engine.player;
+
+    FourThreadEngine() {
+        player.board = new Board();
+        player.board->resetBoard();
+        player.board->setFEN(START_FEN);
+        player.ttHashSizeMB = 1;
+        player.pawnHashSizeMB = 1;
+        player.maxCores = 4;
+        player.numberOfCores = 4;
+        player.postThinking = 0;
+        player.bookEnabled = 0;
+    }
+    // The engine moves once for the side to move, as the command loop starts
+    // it; `meanwhile` runs on this thread until the move is handed over.
+    // Answers whether the game record grew by one ply.
+    bool move(const std::function<void()>& meanwhile = [] { std::this_thread::yield(); }) {
+        const u32 plies = player.plyCount;
+        engine.engineColor = Color(player.board->sideToMove);
+        player.prepareSearch(false);
+        player.startSearch();
+        while (player.isSearchBusy()) meanwhile();
+        return player.plyCount == plies + 1 && player.board->isConsistent();
+    }
+};
+
+}  // namespace
+
+// Thread 0 checks a random or book move's legality while the helpers copy the
+// game board; the 0x88 board's legality test makes and unmakes moves, so it
+// must not run on the game board then. Under ThreadSanitizer these report no
+// race; elsewhere a helper's copy of a half-made position could crash it.
+TEST(SearchConcurrency, RandomMovesWithFourThreadsLeaveTheGameBoardAlone) {
+    FourThreadEngine e;
+    testing::internal::CaptureStdout();
+    e.player.randomMoveMode = 1;
+    for (int round = 0; round < 60; ++round) {
+        ASSERT_TRUE(e.engine.cmdSetBoard(
+            {"r1b1qN1k/1pp3p1/p2p3n/4p1B1/8/1BP4Q/PP3KPP/8", "w", "-", "-", "0", "1"}));
+        ASSERT_TRUE(e.move()) << "round " << round;
+    }
+    testing::internal::GetCapturedStdout();
+}
+
+TEST(SearchConcurrency, BookMovesWithFourThreadsLeaveTheGameBoardAlone) {
+    FourThreadEngine e;
+    const std::string book = std::string(TALUN_DATA_DIR) + "/books/performance.bin";
+    std::strcpy(e.player.bookFilePath, book.c_str());
+    testing::internal::CaptureStdout();
+    // Eight plies a game: from the third on the side to move has king moves,
+    // whose legality the 0x88 board tests by making them. A line that leaves
+    // the book is searched to depth 2.
+    for (int game = 0; game < 6; ++game) {
+        ASSERT_TRUE(e.engine.cmdNew({}));
+        ASSERT_TRUE(e.engine.cmdSd({"2"}));
+        e.player.bookEnabled = 1;
+        for (int ply = 0; ply < 8; ++ply) ASSERT_TRUE(e.move()) << "game " << game;
+    }
+    testing::internal::GetCapturedStdout();
+}
+
+// "time" may run while thread 0 hands over its move and changes the game
+// record (the draw test even plays the move and takes it back): it reads the
+// ply count under the record's lock, and its result is unchanged.
+TEST(SearchConcurrency, TimeDuringTheHandOverOfAMove) {
+    FourThreadEngine e;
+    testing::internal::CaptureStdout();
+    for (int game = 0; game < 10; ++game) {
+        ASSERT_TRUE(e.engine.cmdNew({}));
+        e.player.randomMoveMode = 1;
+        for (int ply = 0; ply < 4; ++ply) {
+            ASSERT_TRUE(e.move([&] { e.engine.cmdTime({"2900"}); })) << "game " << game;
+            // 40 moves in 300 s: the first session runs; 2900 cs are left of it.
+            ASSERT_TRUE(e.engine.cmdTime({"2900"}));
+            EXPECT_EQ(e.engine.clock.elapsed.load(), 30000 - 2900);
+        }
+    }
+    testing::internal::GetCapturedStdout();
 }
