@@ -1,4 +1,5 @@
 // Entry of every Talun program: start-up, then the command loop.
+#include <csignal>
 #include <cstdio>
 #include <iostream>
 
@@ -19,6 +20,11 @@ void printBanner() {
 
 int main(int argc, char** argv) {
     std::ios::sync_with_stdio(true);  // printf and std::cout share one order
+    // A write to a pipe that nobody reads any more ("randpos" to a FIFO whose
+    // reader went away, or standard output of a departed interface) is a
+    // failed write, not the end of the program: the command that wrote it
+    // reports the failure, and the engine ends at the end of its input.
+    std::signal(SIGPIPE, SIG_IGN);
     WBEngine engine;
     ChessPlayer& player = engine.player;
 
