@@ -4,6 +4,9 @@
 # perft N" over UCI, used as a black box): perft 6 from the start position,
 # perft 5 on Kiwipete.
 # Usage: scripts/bench_perft.sh [runs] [program...]
+# A program is a name (TalunBB, Talun-popcnt, ...: the program of that name in
+# build/release, built when needed) or a path to a built program; the default
+# is the four release programs.
 # Each figure is the best wall-clock time of `runs` whole process runs
 # (start-up included for both programs); the program's own reported time of
 # the count alone is shown beside it.
@@ -12,13 +15,22 @@ cd "$(dirname "$0")/.."
 
 runs=${1:-3}
 shift || true
-programs=("$@")
-if [ ${#programs[@]} -eq 0 ]; then
-  programs=(build/release/TalunBB build/release/TalunBB-popcnt build/release/Talun
-            build/release/Talun-popcnt)
+[ $# -eq 0 ] && set -- TalunBB TalunBB-popcnt Talun Talun-popcnt
+programs=()
+targets=()
+for p in "$@"; do
+  case $p in
+    */*) programs+=("$p") ;;
+    *) programs+=("build/release/$p"); targets+=("$p") ;;
+  esac
+done
+if [ ${#targets[@]} -gt 0 ]; then
   cmake --preset release >/dev/null
-  cmake --build --preset release -j3 --target TalunBB TalunBB-popcnt Talun Talun-popcnt >/dev/null
+  cmake --build --preset release -j3 --target "${targets[@]}" >/dev/null
 fi
+for p in "${programs[@]}"; do
+  [ -f "$p" ] && [ -x "$p" ] || { echo "no program at $p" >&2; exit 1; }
+done
 
 reference=$(command -v stockfish || true)
 [ -z "$reference" ] && [ -x /usr/games/stockfish ] && reference=/usr/games/stockfish
