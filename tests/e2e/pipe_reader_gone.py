@@ -18,6 +18,20 @@ import threading
 TIMEOUT = 600
 
 
+def end_input(engine, text):
+    """Sends the last lines, closes the engine's input and answers its exit status."""
+    try:
+        engine.stdin.write(text)
+        engine.stdin.close()
+    except BrokenPipeError:
+        pass
+    try:
+        return engine.wait(TIMEOUT)
+    except subprocess.TimeoutExpired:
+        engine.kill()
+        sys.exit("the engine did not end at the end of its input")
+
+
 def reader_goes_away(program, folder):
     fifo = os.path.join(folder, "positions.fen")
     os.mkfifo(fifo)
@@ -39,16 +53,7 @@ def reader_goes_away(program, folder):
     if not os.read(fd, 4096):
         sys.exit("the FIFO ended before anything was read")
     os.close(fd)
-    try:
-        engine.stdin.write("ping 7\nquit\n")
-        engine.stdin.close()
-    except BrokenPipeError:
-        pass
-    try:
-        status = engine.wait(TIMEOUT)
-    except subprocess.TimeoutExpired:
-        engine.kill()
-        sys.exit("the engine did not end")
+    status = end_input(engine, "ping 7\nquit\n")
     out.join(TIMEOUT)
     text = "".join(lines)
     if status != 0:
@@ -67,19 +72,10 @@ def no_reader_on_standard_output(program, folder):
                               stderr=subprocess.PIPE, cwd=folder)
     os.close(write_end)
     # A short search whose move and board go nowhere, then the end of input.
-    try:
-        engine.stdin.write(b"xboard\nprotover 2\nnew\nsd 2\ngo\nping 1\n")
-        engine.stdin.close()
-    except BrokenPipeError:
-        pass
-    try:
-        engine.wait(TIMEOUT)
-    except subprocess.TimeoutExpired:
-        engine.kill()
-        sys.exit("the engine did not end at the end of its input")
-    if engine.returncode != 0:
+    status = end_input(engine, b"xboard\nprotover 2\nnew\nsd 2\ngo\nping 1\n")
+    if status != 0:
         sys.exit("exit status %d with no reader on standard output\n%s"
-                 % (engine.returncode, engine.stderr.read().decode("utf-8", "replace")))
+                 % (status, engine.stderr.read().decode("utf-8", "replace")))
 
 
 def main():
