@@ -61,14 +61,17 @@ void WBEngine::makeEngineMove(Move move) {
         fflush(stdout);
         return;
     }
+    bool offerDraw = false;
     {
         // The draw test plays the move and takes it back: "time" must see
-        // neither that nor a half-made move.
+        // neither that nor a half-made move. Nothing is printed under the
+        // lock, so that an interface slow to read cannot hold the command loop.
         std::lock_guard<std::mutex> record(player.gameRecordMutex);
-        if (player.claimsDraw(move)) printAndFlush("offer draw\n");
-        printf("# making engine move: %s\n", text);
+        offerDraw = player.claimsDraw(move);
         player.playGameMove(move);
     }
+    if (offerDraw) printAndFlush("offer draw\n");
+    printf("# making engine move: %s\n", text);
     positionChanged = true;
     printf("move %s\n", text);
     if (player.ponderMove != NO_MOVE) {
