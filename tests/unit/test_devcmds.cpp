@@ -9,6 +9,7 @@
 #include "engine/self_test.h"
 #include "engine/wbengine.h"
 #include "search/chess_player.h"
+#include "test_wbengine_support.h"
 
 namespace {
 
@@ -17,18 +18,6 @@ struct PlayerWithBoard {
     PlayerWithBoard() {
         player.board = new Board();
         player.board->setFEN(START_FEN);
-    }
-};
-
-// A WBEngine with its board and small hash tables, for the command handlers.
-struct EngineWithBoard {
-    WBEngine engine;
-    EngineWithBoard() {
-        engine.player.board = new Board();
-        engine.player.board->resetBoard();
-        engine.player.board->setFEN(START_FEN);
-        engine.player.ttHashSizeMB = 1;
-        engine.player.pawnHashSizeMB = 1;
     }
 };
 

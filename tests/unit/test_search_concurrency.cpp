@@ -10,10 +10,10 @@
 #include <string>
 #include <thread>
 
-#include "engine/wbengine.h"
 #include "search/chess_player.h"
 #include "search/threads.h"
 #include "test_search_support.h"
+#include "test_wbengine_support.h"
 
 namespace {
 
@@ -125,16 +125,10 @@ namespace {
 // A whole engine with four search threads, for moves that thread 0 hands over
 // without a search (random and book moves): the hand-over then meets the
 // helpers' start, when they copy the game board.
-struct FourThreadEngine {
-    WBEngine engine;
+struct FourThreadEngine : EngineWithBoard {
     ChessPlayer& player = engine.player;
 
     FourThreadEngine() {
-        player.board = new Board();
-        player.board->resetBoard();
-        player.board->setFEN(START_FEN);
-        player.ttHashSizeMB = 1;
-        player.pawnHashSizeMB = 1;
         player.maxCores = 4;
         player.numberOfCores = 4;
         player.postThinking = 0;
